@@ -1,0 +1,76 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "core/model.h"
+#include "core/ray_queue.h"
+#include "core/spectrum.h"
+#include "view/draw_tools.h"
+
+namespace brelix {
+
+// One swept source parameter: Start, Stop, Step, and the value picked in the builder's "Plot:" box.
+struct CSweep {
+    double start = 0;
+    double stop = 0;
+    double step = 0;
+    double plotValue = 0;  // neither stored nor copied
+};
+
+// One simulation job: its own model, the sweeps of source rays, the controls of splitting and
+// termination, the source spectrum, the rays in flight and the counters the trace leaves behind.
+class CBatch {
+public:
+    CBatch() = default;
+    CBatch(const CBatch&) = delete;
+    CBatch& operator=(const CBatch&) = delete;
+
+    // Copies the stored settings; not the z sweep, the source offsets, zVaries, the seed, the counters,
+    // the tracing flag or the queue.
+    void CopyFrom(const CBatch& other);
+    // The source weight of a wavelength: the constant intensity, the spectrum, or 1.0.
+    double GetSourceIntensity(double wavelength) const;
+    // A new seed: the generator seeded with the clock's seconds, then its tenth value.
+    void Reseed();
+    void Reseed(uint32_t clockSeconds);
+
+    CModel model;
+    CDrawTools drawTools;
+    CRayQueue rayQueue;
+    std::string name;
+    CSweep wavelengthSweep;
+    CSweep xSweep;
+    CSweep ySweep;
+    CSweep zSweep;
+    CSweep azimuthSweep;
+    CSweep declinationSweep;
+    double xOffset = 0, yOffset = 0, zOffset = 0;
+    double azimuthOffset = 0, declinationOffset = 0;
+    double minIntensity = 0.001;
+    uint32_t interfaceDivides = 1;
+    uint32_t subdividePosition = 100;
+    uint32_t subdivideTheta = 4;
+    uint32_t subdivideXi = 16;
+    uint32_t subdivideScatter = 2;
+    // Set by ray generation when the sweep is stepped; choose the results' columns.
+    int32_t xVaries = 0, yVaries = 0, zVaries = 0, wavelengthVaries = 0, azimuthVaries = 0,
+            declinationVaries = 0;
+    int32_t spareFlag = 1;
+    int32_t constantSpectrum = 1;
+    int32_t fileSpectrum = 0;
+    std::string spectrumFile;
+    int32_t useSpectrumFile = 0;
+    CSpectrum spectrum;
+    double constantIntensity = 1.0;
+    uint32_t seed = 0;
+    // Written by the worker, read by the user interface.
+    std::atomic<uint32_t> pendingRays{0};
+    std::atomic<uint64_t> traceOps{0};
+    std::atomic<uint32_t> tracing{0};
+    int32_t drawOnRaytrace = 1;
+    int32_t viewFlags[3] = {1, 0, 0};
+};
+
+}  // namespace brelix

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/batch.h"
+#include "core/owning_list.h"
+
+namespace brelix {
+
+// The document's batches: never empty, with one current batch that every command works on.
+class CBatchList : public COwningList<CBatch> {
+public:
+    static constexpr uint32_t MaxBatches = 10;
+
+    CBatchList() { Append(); }
+
+    // Removes a batch; removing the last one leaves a new default batch in its place.
+    void RemoveAt(uint32_t index) {
+        COwningList<CBatch>::RemoveAt(index);
+        if (IsEmpty()) Reset();
+    }
+    // Deletes every batch, then holds one default batch.
+    void Reset() {
+        RemoveAll();
+        Append();
+    }
+    // The current batch (the first when the current index is out of range).
+    CBatch& Current() {
+        CBatch* batch = GetAt(GetCurrent());
+        return batch ? *batch : (*this)[0];
+    }
+    const CBatch& Current() const {
+        const CBatch* batch = GetAt(GetCurrent());
+        return batch ? *batch : (*this)[0];
+    }
+};
+
+}  // namespace brelix
