@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace brelix {
@@ -67,6 +68,12 @@ public:
     // Deletes every element, last first. The current index is left as it was.
     void RemoveAll() {
         while (!items_.empty()) items_.pop_back();
+    }
+
+    // Exchanges the elements and current indices of two lists.
+    void Swap(COwningList& other) {
+        items_.swap(other.items_);
+        std::swap(current_, other.current_);
     }
 
     // Iteration over the elements themselves.
