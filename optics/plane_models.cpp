@@ -1,0 +1,213 @@
+#include "optics/plane_models.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "optics/formulas.h"
+
+namespace brelix {
+
+namespace {
+
+const double kPi = 2 * std::asin(1.0);
+
+bool IsLayerOf(const CModel& model, int32_t index) {
+    return index >= 0 && static_cast<uint32_t>(index) < model.GetCount();
+}
+
+// A transmitting plane whose target layer is not in the model: the ray has nowhere to go and is tallied
+// as lost where it stands.
+void LoseHead(CBatch& batch) {
+    CRay& ray = batch.rayQueue.Head();
+    batch.model.results.AddLost(ray, ray.intensity);
+    batch.rayQueue.RemoveHead();
+}
+
+// Reflectors absorb 1 - R of the intensity on the plane.
+void AbsorbOnReflector(CPlane& plane, CRay& ray) {
+    const double R = plane.GetReflectance(ray.wavelength);
+    const double A = (1 - R) * ray.intensity;
+    if (A > 0) {
+        plane.results.AddAbsorbed(ray, A);
+        ray.intensity = ray.intensity - A;
+    }
+}
+
+// Planar Bare, Planar Single Layer AR and Planar Ideal: reflection or refraction into the target layer,
+// split deterministically while the ray has divides left, chosen at random with probability T below.
+void RefractingInterface(CTraceContext& context, CPlane& plane) {
+    CBatch& batch = context.batch;
+    CRay& ray = batch.rayQueue.Head();
+    ray.Advance();
+    if (!IsLayerOf(batch.model, plane.LyrTransmit)) return LoseHead(batch);
+
+    const double lambda = ray.wavelength;
+    const double n1 = batch.model[static_cast<uint32_t>(ray.layer)].GetRefractiveIndex(lambda);
+    const double n2 = batch.model[static_cast<uint32_t>(plane.LyrTransmit)].GetRefractiveIndex(lambda);
+    const double mu = plane.normal.Dot(ray);
+    const double s = std::sqrt(std::max(0.0, 1 - mu * mu));
+
+    double T;
+    if (n1 > n2 && s >= n2 / n1)
+        T = 0;  // total internal reflection
+    else if (plane.planeType == PlanarBare)
+        T = BareTransmittance(n1, n2, mu);
+    else if (plane.planeType == PlanarSingleLayerAR)
+        T = CoatedTransmittance(n1, n2, plane.GetDielectricIndex(lambda), plane.GetDielectricThickness(lambda),
+                                lambda, mu);
+    else
+        T = 1;
+
+    if (ray.dividesLeft == 0) {
+        // r / 32767 is 1.0 for r = 32767, so even T = 1 reflects for that one draw value.
+        if (context.random.Next() / 32767.0 < T) {
+            Refract(plane, ray, n1, n2);
+            ray.layer = plane.LyrTransmit;
+        } else {
+            Reflect(plane, ray);
+        }
+        return;
+    }
+    if (T == 0) {
+        Reflect(plane, ray);
+    } else if (T == 1) {
+        Refract(plane, ray, n1, n2);
+        ray.layer = plane.LyrTransmit;
+    } else {
+        // Split: the transmitted copy goes on top of the queue and is traced first.
+        --ray.dividesLeft;
+        CRay transmitted = ray;
+        const double I = ray.intensity;
+        ray.intensity = I - T * I;
+        transmitted.intensity = I - (1 - T) * I;
+        Refract(plane, transmitted, n1, n2);
+        transmitted.layer = plane.LyrTransmit;
+        Reflect(plane, ray);
+        batch.rayQueue.Push(transmitted);
+    }
+}
+
+// Lambertian Reflector: a ray meeting its first diffuse reflection is replaced by Ntheta x Nxi rays whose
+// azimuth and cosine-weighted polar angle cover their ranges in strata; later reflections redirect the
+// ray at random.
+void LambertianReflection(CTraceContext& context, CPlane& plane) {
+    CBatch& batch = context.batch;
+    CRandom& random = context.random;
+    CRay& ray = batch.rayQueue.Head();
+    AbsorbOnReflector(plane, ray);
+    ray.Advance();
+
+    const uint32_t Ntheta = batch.subdivideTheta, Nxi = batch.subdivideXi;
+    if (ray.thetaXiSubdivided || Ntheta == 0 || Nxi == 0) {
+        ray.thetaXiSubdivided = 1;
+        const int r1 = random.Next();
+        const int r2 = random.Next();
+        const double phi = 2 * kPi * (r1 / 32768.0);
+        const double theta = std::asin(std::sqrt(r2 / 32768.0));
+        LambertianDirection(plane, ray, phi, theta);
+        return;
+    }
+    ray.thetaXiSubdivided = 1;
+    const CRay parent = ray;
+    batch.rayQueue.RemoveHead();
+    for (uint32_t i = 0; i < Ntheta; ++i) {
+        for (uint32_t j = 0; j < Nxi; ++j) {
+            CRay child = parent;
+            const int r1 = random.Next();
+            const int r2 = random.Next();
+            const double phi = 2 * kPi * ((r1 / 32768.0) / Ntheta + static_cast<double>(i) / Ntheta);
+            const double theta = std::asin(std::sqrt((r2 / 32768.0) / Nxi + static_cast<double>(j) / Nxi));
+            child.intensity = parent.intensity / Ntheta / Nxi;
+            LambertianDirection(plane, child, phi, theta);
+            batch.rayQueue.Push(child);
+        }
+    }
+}
+
+// Randomise Tail Transmit Subdivide: the ray's first such plane spreads it over N random points of the
+// plane; every child, like a later ray, goes on into the target layer.
+void PositionSubdivide(CTraceContext& context, CPlane& plane) {
+    CBatch& batch = context.batch;
+    CRay& ray = batch.rayQueue.Head();
+    ray.Advance();
+    if (!IsLayerOf(batch.model, plane.LyrTransmit)) return LoseHead(batch);
+
+    const uint32_t N = batch.subdividePosition;
+    if (ray.positionSubdivided || N == 0) {
+        ray.positionSubdivided = 1;
+        RandomPointOnPlane(plane, ray, context.random);
+        ray.layer = plane.LyrTransmit;
+        return;
+    }
+    ray.positionSubdivided = 1;
+    const CRay parent = ray;
+    batch.rayQueue.RemoveHead();
+    for (uint32_t k = 0; k < N; ++k) {
+        CRay child = parent;
+        RandomPointOnPlane(plane, child, context.random);
+        child.intensity = parent.intensity / N;
+        child.layer = plane.LyrTransmit;
+        batch.rayQueue.Push(child);
+    }
+}
+
+}  // namespace
+
+bool IsPlaneWithoutEffect(const CPlane& plane, const CLayer& layer) {
+    if (plane.planeType > RandomiseTailTransmitSubdivide) return true;
+    if (plane.planeType == TranslateAcrossProportional || plane.planeType == TranslateAcrossRandomizeTail)
+        return plane.PlnTransmit < 0 || static_cast<uint32_t>(plane.PlnTransmit) >= layer.GetCount();
+    return false;
+}
+
+void InteractWithPlane(CTraceContext& context, CPlane& plane) {
+    CBatch& batch = context.batch;
+    CRay& ray = batch.rayQueue.Head();
+    const CLayer& layer = batch.model[static_cast<uint32_t>(ray.layer)];
+    if (IsPlaneWithoutEffect(plane, layer)) return;
+
+    if (context.Drawing()) {
+        batch.drawTools.SelectRayPen(*context.surface, ray);
+        batch.drawTools.DrawRaySegment(*context.surface, nullptr, &plane, ray, true);
+    }
+
+    switch (plane.planeType) {
+        case PlanarBare:
+        case PlanarSingleLayerAR:
+        case PlanarIdeal:
+            RefractingInterface(context, plane);
+            break;
+        case PlanarReflector:
+            AbsorbOnReflector(plane, ray);
+            ray.Advance();
+            Reflect(plane, ray);
+            break;
+        case LambertianReflector:
+            LambertianReflection(context, plane);
+            break;
+        case TranslateAcrossProportional:
+        case TranslateAcrossRandomizeTail:
+            ray.Advance();
+            TranslateAcross(plane, layer[static_cast<uint32_t>(plane.PlnTransmit)], ray,
+                            plane.planeType == TranslateAcrossRandomizeTail, context.random);
+            // The target plane may be met next.
+            ray.lastPlane = nullptr;
+            break;
+        case RandomiseTailReflect:
+            ray.Advance();
+            RandomPointOnPlane(plane, ray, context.random);
+            Reflect(plane, ray);
+            break;
+        case RandomiseTailTransmit:
+            ray.Advance();
+            if (!IsLayerOf(batch.model, plane.LyrTransmit)) return LoseHead(batch);
+            RandomPointOnPlane(plane, ray, context.random);
+            ray.layer = plane.LyrTransmit;
+            break;
+        case RandomiseTailTransmitSubdivide:
+            PositionSubdivide(context, plane);
+            break;
+    }
+}
+
+}  // namespace brelix

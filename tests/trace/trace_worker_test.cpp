@@ -1,0 +1,227 @@
+#include "trace/trace_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/test_models.h"
+
+namespace brelix {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace test;
+
+class CCollected : public IMessages {
+public:
+    void Show(const std::string& text, const std::string& caption) override {
+        std::lock_guard lock(mutex);
+        shown.push_back(caption + ": " + text);
+    }
+    std::mutex mutex;
+    std::vector<std::string> shown;
+};
+
+// What the document does for "Start".
+void Start(CThTrace& worker, CBatch& batch, IDrawSurface* surface, IMessages* messages) {
+    batch.tracing = 1;
+    worker.batchRequest = 1;
+    worker.Start(&batch, surface, messages);
+    worker.Resume();
+}
+
+void WaitUntilEnded(const CThTrace& worker) {
+    for (int i = 0; i < 60000 && worker.IsAlive(); ++i) std::this_thread::sleep_for(1ms);
+    ASSERT_FALSE(worker.IsAlive());
+}
+
+void BuildCell(CBatch& batch) {
+    BuildTexturedCell(batch, true);
+    SetNormalIncidenceSources(batch, 10);
+    batch.xOffset = 0.5;
+    batch.yOffset = 5;
+    batch.wavelengthSweep = {600, 900, 100, 0};
+    batch.declinationSweep = {0, 40, 20, 0};
+    batch.seed = 77;
+}
+
+// Every tally of two traced models, compared bit for bit.
+void ExpectSameTallies(const CModel& a, const CModel& b) {
+    ASSERT_EQ(a.results.GetSize(), b.results.GetSize());
+    for (uint32_t k = 0; k < a.results.GetSize(); ++k) {
+        EXPECT_EQ(a.results[k].lost, b.results[k].lost);
+        EXPECT_EQ(a.results[k].remainder, b.results[k].remainder);
+        for (uint32_t l = 0; l < a.GetCount(); ++l) {
+            EXPECT_EQ(a[l].results[k].absorbed, b[l].results[k].absorbed);
+            for (uint32_t p = 0; p < a[l].GetCount(); ++p)
+                EXPECT_EQ(a[l][p].results[k].absorbed, b[l][p].results[k].absorbed);
+        }
+    }
+}
+
+TEST(CThTrace, EmptyBatchFinishesAndTheThreadEnds) {
+    CBatch batch;
+    batch.model.Append();
+    batch.xSweep = {1, 0, 1, 0};
+    CThTrace worker;
+    CNullSurface surface;
+    Start(worker, batch, &surface, nullptr);
+    WaitUntilEnded(worker);
+    EXPECT_EQ(worker.finished.load(), 1u);
+    EXPECT_EQ(batch.tracing.load(), 0u);
+    EXPECT_EQ(batch.pendingRays.load(), 0u);
+    EXPECT_EQ(batch.traceOps.load(), 0u);
+    worker.Stop();
+}
+
+TEST(CThTrace, WorkerMatchesTheSynchronousTraceAndRunsAgain) {
+    CBatch reference;
+    BuildCell(reference);
+    TraceSynchronously(reference);
+
+    CBatch batch;
+    BuildCell(batch);
+    CThTrace worker;
+    CNullSurface surface;
+    for (int run = 0; run < 2; ++run) {
+        Start(worker, batch, &surface, nullptr);
+        WaitUntilEnded(worker);
+        ExpectSameTallies(batch.model, reference.model);
+        EXPECT_EQ(batch.traceOps.load(), reference.traceOps.load());
+    }
+}
+
+TEST(CThTrace, PauseAndResumeGiveTheSameTallies) {
+    CBatch reference;
+    BuildCell(reference);
+    reference.interfaceDivides = 3;
+    TraceSynchronously(reference);
+
+    CBatch batch;
+    BuildCell(batch);
+    batch.interfaceDivides = 3;
+    CThTrace worker;
+    CNullSurface surface;
+    Start(worker, batch, &surface, nullptr);
+    for (int pause = 0; pause < 5 && worker.IsAlive(); ++pause) {
+        std::this_thread::sleep_for(2ms);
+        worker.Suspend();
+        EXPECT_TRUE(worker.IsSuspended() || !worker.IsAlive());
+        std::this_thread::sleep_for(5ms);  // let a pause take effect
+        const uint64_t ops = batch.traceOps.load();
+        std::this_thread::sleep_for(5ms);
+        if (worker.IsAlive()) EXPECT_EQ(batch.traceOps.load(), ops) << "paused";
+        worker.Resume();
+    }
+    WaitUntilEnded(worker);
+    ExpectSameTallies(batch.model, reference.model);
+    EXPECT_EQ(batch.traceOps.load(), reference.traceOps.load());
+}
+
+TEST(CThTrace, StopAtLimitFinishesEarlyAndKeepsPolling) {
+    CBatch batch;
+    BuildLambertianSlab(batch, 3.5, 30, 100, 0.9);
+    SetNormalIncidenceSources(batch, 100);
+    CThTrace worker;
+    // "Stop At": both flags inverted together.
+    worker.stopAtEnabled = 1;
+    worker.stopWhenFinished = 0;
+    worker.stopAtCount = 1000;
+    CNullSurface surface;
+    Start(worker, batch, &surface, nullptr);
+    for (int i = 0; i < 20000 && !worker.finished.load(); ++i) std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(worker.finished.load(), 1u);
+    EXPECT_TRUE(worker.IsAlive()) << "finished without stop-when-finished: waits for work";
+    EXPECT_EQ(batch.tracing.load(), 1u);
+    EXPECT_GT(batch.pendingRays.load(), 1000u);
+    const uint64_t ops = batch.traceOps.load();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(batch.traceOps.load(), ops);
+
+    // A new request while it waits generates the batch again.
+    worker.stopAtEnabled = 0;
+    worker.RequestBatch();
+    worker.Start(&batch, &surface, nullptr);
+    for (int i = 0; i < 20000 && batch.rayQueue.GetCount() != 0; ++i) std::this_thread::sleep_for(1ms);
+    worker.Stop();
+    EXPECT_FALSE(worker.IsAlive());
+    EXPECT_EQ(batch.tracing.load(), 0u);
+    EXPECT_EQ(worker.stopRequest.load(), 0u);
+}
+
+TEST(CThTrace, MissingSurfaceIsReportedAndEndsCleanly) {
+    CBatch batch;
+    BuildCell(batch);
+    CThTrace worker;
+    CCollected messages;
+    Start(worker, batch, nullptr, &messages);
+    WaitUntilEnded(worker);
+    worker.Stop();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], "CThTrace Error: Failed to find device context in Trace");
+    EXPECT_EQ(batch.traceOps.load(), 0u);
+    EXPECT_EQ(batch.tracing.load(), 0u);
+    EXPECT_EQ(worker.finished.load(), 1u);
+
+    CThTrace noBatch;
+    noBatch.batchRequest = 1;
+    noBatch.Start(nullptr, nullptr, &messages);
+    noBatch.Resume();
+    noBatch.Stop();
+    EXPECT_EQ(messages.shown.back(), "CThTrace Error: Failed to find model in Trace");
+}
+
+TEST(CThTrace, StopEndsARunningTraceAndLeavesItsQueue) {
+    CBatch batch;
+    BuildCell(batch);
+    batch.subdivideTheta = 40;  // plenty of work
+    CThTrace worker;
+    CNullSurface surface;
+    Start(worker, batch, &surface, nullptr);
+    std::this_thread::sleep_for(10ms);
+    worker.Suspend();
+    worker.Stop();  // resumes a paused worker so that it sees the request
+    EXPECT_FALSE(worker.IsAlive());
+    EXPECT_EQ(batch.tracing.load(), 0u);
+    EXPECT_FALSE(worker.IsSuspended());
+}
+
+// Another thread reads the counters and every tally while the worker writes them and appends records
+// (re-emission at new wavelengths makes new keys during the trace). ThreadSanitizer checks this in CI.
+TEST(CThTrace, TalliesCanBeReadWhileTheWorkerWrites) {
+    CBatch batch;
+    BuildScatteringBox(batch, true);
+    SetNormalIncidenceSources(batch, 6, 600);
+    batch.subdivideTheta = 2;
+    batch.subdivideXi = 2;
+    CThTrace worker;
+    CNullSurface surface;
+    std::atomic<bool> done{false};
+    double seen = 0;
+    std::thread reader([&] {
+        while (!done.load()) {
+            seen += static_cast<double>(batch.traceOps.load() + batch.pendingRays.load());
+            const CModel& model = batch.model;
+            for (uint32_t k = 0; k < model.results.GetSize(); ++k) {
+                seen += model.results[k].Snapshot().lost;
+                for (const CLayer& layer : model) {
+                    if (k < layer.results.GetSize()) seen += layer.results[k].Snapshot().absorbed;
+                    for (const CPlane& plane : layer)
+                        if (k < plane.results.GetSize()) seen += plane.results[k].Snapshot().absorbed;
+                }
+            }
+        }
+    });
+    Start(worker, batch, &surface, nullptr);
+    WaitUntilEnded(worker);
+    done = true;
+    reader.join();
+    EXPECT_GE(seen, 0.0);
+    EXPECT_GT(batch.model.results.GetSize(), 6u);
+}
+
+}  // namespace
+}  // namespace brelix

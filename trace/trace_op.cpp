@@ -1,0 +1,85 @@
+#include "trace/trace_op.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "optics/formulas.h"
+#include "optics/layer_propagation.h"
+#include "optics/plane_models.h"
+#include "trace/ray_sources.h"
+
+namespace brelix {
+
+double TerminationThreshold(const CBatch& batch) {
+    // A count of 0 (possible only in a hand-made document) divides nothing rather than making every ray a
+    // remainder.
+    auto factor = [](uint32_t n) { return static_cast<double>(std::max<uint32_t>(n, 1)); };
+    return batch.minIntensity / (factor(batch.subdividePosition) * factor(batch.subdivideTheta) *
+                                 factor(batch.subdivideXi) * factor(batch.subdivideScatter) *
+                                 std::pow(2.0, static_cast<double>(batch.interfaceDivides)));
+}
+
+void DrawLayers(const CBatch& batch, IDrawSurface& surface) {
+    const CDrawTools& tools = batch.drawTools;
+    for (const CLayer& layer : batch.model) {
+        tools.DrawLayerEdges(surface, tools.Pen(PenBlack), layer);
+        tools.DrawLayerNormals(surface, tools.Pen(PenGreen), layer);
+    }
+}
+
+bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::string& error) {
+    batch.rayQueue.RemoveAll();
+    batch.traceOps.store(0, std::memory_order_relaxed);
+    batch.model.ClearResults();
+    const bool generated = GenerateRays(batch, surface, error);
+    if (batch.drawOnRaytrace && surface) DrawLayers(batch, *surface);
+    random.Seed(batch.seed);
+    return generated;
+}
+
+void TraceOp(CTraceContext& context, double threshold) {
+    CBatch& batch = context.batch;
+    CRayQueue& queue = batch.rayQueue;
+    batch.traceOps.store(batch.traceOps.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    CRay& ray = queue.Head();
+
+    // Termination. A ray with no intensity left (or a NaN one from bad data) ends too, also when the
+    // threshold is 0: otherwise it could bounce between two reflectors for ever.
+    if (ray.intensity < threshold || !(ray.intensity > 0)) {
+        batch.model.results.AddRemainder(ray, ray.intensity);
+        queue.RemoveHead();
+        return;
+    }
+
+    // The nearest front-side hit among the planes of the ray's layer, leaving out the plane it last met.
+    CLayer* layer = batch.model.GetAt(static_cast<uint32_t>(ray.layer));
+    CPlane* found = nullptr;
+    if (layer) {
+        double best = 99999999999999.9;
+        for (CPlane& plane : *layer) {
+            if (&plane == ray.lastPlane || IsPlaneWithoutEffect(plane, *layer)) continue;
+            const CHit hit = HitTest(plane, ray);
+            if (hit.kind == EHit::Front && hit.t < best) {
+                best = hit.t;
+                ray.step = hit.t;
+                found = &plane;
+            }
+        }
+    }
+    ray.lastPlane = found;
+
+    if (!found) {
+        if (context.Drawing()) {
+            context.surface->SelectPen(batch.drawTools.Pen(PenLostRay));
+            batch.drawTools.DrawRaySegment(*context.surface, nullptr, nullptr, ray, true);
+        }
+        batch.model.results.AddLost(ray, ray.intensity);
+        queue.RemoveHead();
+        return;
+    }
+
+    if (PropagateInLayer(context, *layer, *found) == ELayerStep::OpFinished) return;
+    InteractWithPlane(context, *found);
+}
+
+}  // namespace brelix
