@@ -75,7 +75,8 @@ TEST(PropagateInLayer, EnteringAScatteringLayerOnlySplits) {
         EXPECT_EQ(copy.scatterSubdivided, 1u);
         EXPECT_EQ(copy.lastPlane, nullptr);
         EXPECT_EQ(copy.z, 50.0);
-        EXPECT_EQ(copy.step, 1.0);  // normalised afresh
+        EXPECT_EQ(copy.step, 50.0);  // normalised: unit direction, the step kept as its length
+        EXPECT_EQ(copy.dz, -1.0);
     }
     CRandom after = f.random, expected = before;
     EXPECT_EQ(after.Next(), expected.Next()) << "no draw at the split";

@@ -119,8 +119,18 @@ TEST(RefractingInterface, CoatedInterfaceUsesThePlanesCoating) {
     f.Plane().SetConstants(600 / 4.0 / 1.5, 1.5, 0);
     f.Launch(0, 0, -1, 1.0, 1);
     f.Interact();
+    double transmitted = 0;
+    for (uint32_t i = 0; i < f.batch.rayQueue.GetCount(); ++i)
+        if (f.batch.rayQueue.FromHead(i).layer == 1) transmitted += f.batch.rayQueue.FromHead(i).intensity;
+    EXPECT_NEAR(transmitted, 1.0, 1e-12);
+
+    // Without the coating's index matched the interface reflects as a bare one would at normal incidence.
+    f.batch.rayQueue.RemoveAll();
+    f.Plane().SetConstants(0, 1.0, 0);
+    f.Launch(0, 0, -1, 1.0, 1);
+    f.Interact();
     ASSERT_EQ(f.batch.rayQueue.GetCount(), 2u);
-    EXPECT_NEAR(f.batch.rayQueue.FromHead(0).intensity, 1.0, 1e-12);
+    EXPECT_NEAR(f.batch.rayQueue.FromHead(0).intensity, 1 - std::pow(1.25 / 3.25, 2), 1e-12);
 }
 
 TEST(RefractingInterface, MissingTargetLayerLosesTheRay) {

@@ -113,7 +113,9 @@ TEST(CThTrace, PauseAndResumeGiveTheSameTallies) {
         std::this_thread::sleep_for(5ms);  // let a pause take effect
         const uint64_t ops = batch.traceOps.load();
         std::this_thread::sleep_for(5ms);
-        if (worker.IsAlive()) EXPECT_EQ(batch.traceOps.load(), ops) << "paused";
+        if (worker.IsAlive()) {
+            EXPECT_EQ(batch.traceOps.load(), ops) << "paused";
+        }
         worker.Resume();
     }
     WaitUntilEnded(worker);
@@ -124,7 +126,7 @@ TEST(CThTrace, PauseAndResumeGiveTheSameTallies) {
 TEST(CThTrace, StopAtLimitFinishesEarlyAndKeepsPolling) {
     CBatch batch;
     BuildLambertianSlab(batch, 3.5, 30, 100, 0.9);
-    SetNormalIncidenceSources(batch, 100);
+    SetNormalIncidenceSources(batch, 990);  // the first Lambertian split passes 1000 queued rays
     CThTrace worker;
     // "Stop At": both flags inverted together.
     worker.stopAtEnabled = 1;
@@ -145,7 +147,10 @@ TEST(CThTrace, StopAtLimitFinishesEarlyAndKeepsPolling) {
     worker.stopAtEnabled = 0;
     worker.RequestBatch();
     worker.Start(&batch, &surface, nullptr);
-    for (int i = 0; i < 20000 && batch.rayQueue.GetCount() != 0; ++i) std::this_thread::sleep_for(1ms);
+    for (int i = 0; i < 60000 && (batch.pendingRays.load() != 0 || !worker.finished.load()); ++i)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(batch.pendingRays.load(), 0u);
+    EXPECT_GT(batch.traceOps.load(), ops);
     worker.Stop();
     EXPECT_FALSE(worker.IsAlive());
     EXPECT_EQ(batch.tracing.load(), 0u);
