@@ -21,6 +21,8 @@ public:
     const CRay& Head() const { return rays_.back(); }
     void RemoveHead() { rays_.pop_back(); }
     void RemoveAll() { rays_.clear(); }
+    // Makes room for at least `count` rays in all.
+    void Reserve(uint32_t count) { rays_.reserve(count); }
     bool IsEmpty() const { return rays_.empty(); }
     uint32_t GetCount() const { return static_cast<uint32_t>(rays_.size()); }
     // The ray at a depth below the head (0 = head); for inspecting a queue.

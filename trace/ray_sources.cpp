@@ -74,6 +74,7 @@ bool GenerateRays(CBatch& batch, IDrawSurface* surface, std::string& error) {
     const bool drawing = batch.drawOnRaytrace && surface != nullptr;
     CModel& model = batch.model;
     CRayQueue& queue = batch.rayQueue;
+    queue.Reserve(static_cast<uint32_t>(count));
 
     auto emit = [&](double z, double y, double x, double declination, double azimuth, double wavelength) {
         CRay& ray = queue.Push();

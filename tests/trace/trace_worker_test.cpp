@@ -110,12 +110,15 @@ TEST(CThTrace, PauseAndResumeGiveTheSameTallies) {
         std::this_thread::sleep_for(2ms);
         worker.Suspend();
         EXPECT_TRUE(worker.IsSuspended() || !worker.IsAlive());
-        std::this_thread::sleep_for(5ms);  // let a pause take effect
-        const uint64_t ops = batch.traceOps.load();
-        std::this_thread::sleep_for(5ms);
-        if (worker.IsAlive()) {
-            EXPECT_EQ(batch.traceOps.load(), ops) << "paused";
+        // The pause takes effect at the end of the current trace op (or generation): from then on the
+        // count stands still.
+        bool stood = !worker.IsAlive();
+        for (int tries = 0; tries < 100 && !stood; ++tries) {
+            const uint64_t ops = batch.traceOps.load();
+            std::this_thread::sleep_for(10ms);
+            stood = batch.traceOps.load() == ops;
         }
+        EXPECT_TRUE(stood) << "paused";
         worker.Resume();
     }
     WaitUntilEnded(worker);
