@@ -10,17 +10,25 @@ namespace {
 
 const double Pi = 2 * std::asin(1.0);
 
-// Each random formula scales its draws its own way; these name the three scalings used here.
-double DrawClosed(CRandom& random) { return random.Next() / 32767.0; }     // [0, 1]
-double DrawOpen(CRandom& random) { return (random.Next() + 1) / 32769.0; }  // (0, 1)
+// Each random formula scales its draws its own way, and the scalings are part of the results. These are
+// the two used here: r / 32767 in [0, 1], and (r + 1) / 32769 strictly inside (0, 1).
+double DrawClosed(CRandom& random) {
+    return random.Next() / 32767.0;
+}
+double DrawOpen(CRandom& random) {
+    return (random.Next() + 1) / 32769.0;
+}
 
 }  // namespace
 
 std::ostream& operator<<(std::ostream& os, EHit kind) {
     switch (kind) {
-        case EHit::Front: return os << "Front";
-        case EHit::Back: return os << "Back";
-        case EHit::Miss: return os << "Miss";
+        case EHit::Front:
+            return os << "Front";
+        case EHit::Back:
+            return os << "Back";
+        case EHit::Miss:
+            return os << "Miss";
     }
     return os << "EHit(" << static_cast<int>(kind) << ")";
 }
@@ -40,9 +48,6 @@ CHit HitTest(const CPlane& plane, const CRay& ray) {
     hit.t = ((n.x - ray.x) * n.dx + (n.y - ray.y) * n.dy + (n.z - ray.z) * n.dz) / mu;
     if (hit.t < 0) return hit;
 
-    // Offset of the hit point from the plane's corner.
-    const double D[3] = {ray.x + hit.t * ray.dx - edge1.x, ray.y + hit.t * ray.dy - edge1.y,
-                         ray.z + hit.t * ray.dz - edge1.z};
     const double e1[3] = {edge1.dx, edge1.dy, edge1.dz};
     const double e2[3] = {edge2.dx, edge2.dy, edge2.dz};
 
@@ -57,10 +62,18 @@ CHit HitTest(const CPlane& plane, const CRay& ray) {
     } else {
         return hit;
     }
+    // The trace ignores back-side hits, so they are not worth the fractions.
+    if (mu < 0) {
+        hit.kind = EHit::Back;
+        return hit;
+    }
     const double det = e1[i] * e2[j] - e1[j] * e2[i];
 
-    // The offset is solved as a unit vector and scaled back by its length, so the fractions round the same
-    // way as they always have. A hit exactly on the corner has no direction, and fractions 0.
+    // Offset of the hit point from the plane's corner. It is solved as a unit vector and scaled back by
+    // its length; keep that order, since traces are compared to the last bit. A hit exactly on the corner
+    // has no direction: its fractions are 0.
+    const double D[3] = {ray.x + hit.t * ray.dx - edge1.x, ray.y + hit.t * ray.dy - edge1.y,
+                         ray.z + hit.t * ray.dz - edge1.z};
     double a = 0, b = 0;
     const double lengthD = std::sqrt(D[0] * D[0] + D[1] * D[1] + D[2] * D[2]);
     if (lengthD > 0) {
@@ -69,10 +82,6 @@ CHit HitTest(const CPlane& plane, const CRay& ray) {
         b = ((unitD[j] * e1[i] - unitD[i] * e1[j]) / det) * lengthD / edge2.step;
     }
 
-    if (mu < 0) {
-        hit.kind = EHit::Back;
-        return hit;
-    }
     // The far edges get a tolerance of 0.001 edge fractions so that a ray meeting the seam between two
     // planes is not lost between them; the near edges get none.
     bool inside = false;
@@ -139,7 +148,8 @@ void LambertianDirection(const CPlane& plane, CRay& ray, double phi, double thet
     const CRay& n = plane.normal;
     const CRay& e1 = plane.edge1;
     // e1 x N completes e1 and N to a frame in which phi is measured.
-    const double e1xN[3] = {e1.dy * n.dz - e1.dz * n.dy, e1.dz * n.dx - e1.dx * n.dz, e1.dx * n.dy - e1.dy * n.dx};
+    const double e1xN[3] = {e1.dy * n.dz - e1.dz * n.dy, e1.dz * n.dx - e1.dx * n.dz,
+                            e1.dx * n.dy - e1.dy * n.dx};
     const double cosTheta = std::cos(theta), sinTheta = std::sin(theta);
     const double cosPhi = std::cos(phi), sinPhi = std::sin(phi);
     // Negated because a front-side ray travels along N; the new direction must go back.
