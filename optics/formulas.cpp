@@ -101,6 +101,15 @@ void Reflect(const CPlane& plane, CRay& ray) {
 
 double Refract(const CPlane& plane, CRay& ray, double n1, double n2) {
     const CRay& n = plane.normal;
+    const double mu = n.dx * ray.dx + n.dy * ray.dy + n.dz * ray.dz;
+    RefractDirection(plane, ray, n1, n2);
+    // Reported in degrees with the rounded constant the result has always used. mu can round past 1 for
+    // a ray along the normal; clamp so that the report is 0 rather than NaN.
+    return std::acos(std::clamp(mu, -1.0, 1.0)) / 2 / 3.1416 * 360;
+}
+
+void RefractDirection(const CPlane& plane, CRay& ray, double n1, double n2) {
+    const CRay& n = plane.normal;
     const double eta = n1 / n2;
     const double mu = n.dx * ray.dx + n.dy * ray.dy + n.dz * ray.dz;
 
@@ -117,10 +126,6 @@ double Refract(const CPlane& plane, CRay& ray, double n1, double n2) {
     ray.SetDirection(t_perpX + signMu * cosTheta_t * n.dx, t_perpY + signMu * cosTheta_t * n.dy,
                      t_perpZ + signMu * cosTheta_t * n.dz);
     ray.Normalize();
-
-    // Reported in degrees with the rounded constant the result has always used. mu can round past 1 for
-    // a ray along the normal; clamp so that the report is 0 rather than NaN.
-    return std::acos(std::clamp(mu, -1.0, 1.0)) / 2 / 3.1416 * 360;
 }
 
 double BareTransmittance(double n1, double n2, double cosTheta_i) {
@@ -141,7 +146,11 @@ double CoatedTransmittance(double n1, double n2, double nd, double td, double wa
     // Round-trip phase in the coating, taken with the incident medium's cosine.
     const double delta = 4 * Pi * nd * td * mu / wavelength;
     const double D = 2 * r12 * r23 * std::cos(delta);
-    return 1 - (r12 * r12 + r23 * r23 + D) / (r12 * r12 * (r23 * r23) + 1 + D);
+    const double denominator = r12 * r12 * (r23 * r23) + 1 + D;
+    // Only a coating that reflects completely (|r12| = |r23| = 1, as a coating index of 0 gives) makes
+    // this 0/0; its limit is full reflection.
+    if (denominator == 0) return 0;
+    return 1 - (r12 * r12 + r23 * r23 + D) / denominator;
 }
 
 void LambertianDirection(const CPlane& plane, CRay& ray, double phi, double theta) {

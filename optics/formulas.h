@@ -44,6 +44,8 @@ void Reflect(const CPlane& plane, CRay& ray);
 // ray. The caller must have ruled out total internal reflection. Returns the angle of incidence in
 // degrees; the trace does not use it.
 double Refract(const CPlane& plane, CRay& ray, double n1, double n2);
+// The same refraction without the angle, for the trace.
+void RefractDirection(const CPlane& plane, CRay& ray, double n1, double n2);
 
 // Unpolarised Fresnel transmittance of a bare interface from index n1 into n2.
 double BareTransmittance(double n1, double n2, double cosTheta_i);

@@ -61,7 +61,7 @@ void RefractingInterface(CTraceContext& context, CPlane& plane) {
     if (ray.dividesLeft == 0) {
         // r / 32767 is 1.0 for r = 32767, so even T = 1 reflects for that one draw value.
         if (context.random.Next() / 32767.0 < T) {
-            Refract(plane, ray, n1, n2);
+            RefractDirection(plane, ray, n1, n2);
             ray.layer = plane.LyrTransmit;
         } else {
             Reflect(plane, ray);
@@ -71,7 +71,7 @@ void RefractingInterface(CTraceContext& context, CPlane& plane) {
     if (T == 0) {
         Reflect(plane, ray);
     } else if (T == 1) {
-        Refract(plane, ray, n1, n2);
+        RefractDirection(plane, ray, n1, n2);
         ray.layer = plane.LyrTransmit;
     } else {
         // Split: the transmitted copy goes on top of the queue and is traced first.
@@ -80,7 +80,7 @@ void RefractingInterface(CTraceContext& context, CPlane& plane) {
         const double I = ray.intensity;
         ray.intensity = I - T * I;
         transmitted.intensity = I - (1 - T) * I;
-        Refract(plane, transmitted, n1, n2);
+        RefractDirection(plane, transmitted, n1, n2);
         transmitted.layer = plane.LyrTransmit;
         Reflect(plane, ray);
         batch.rayQueue.Push(transmitted);

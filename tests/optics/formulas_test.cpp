@@ -391,6 +391,9 @@ TEST(CoatedTransmittance, ReducesToTheBareInterfaceWhenTheCoatingIsAbsent) {
         EXPECT_NEAR(CoatedTransmittance(1.0, 1.5, nd, 0.0, 600, 1.0), 0.96, 1e-14) << nd;
         EXPECT_NEAR(CoatedTransmittance(1.0, 1.5, nd, 600 / (2 * nd), 600, 1.0), 0.96, 1e-14) << nd;
     }
+    // A plane left at its default coating (index 0, thickness 0) reflects everything instead of giving 0/0.
+    EXPECT_EQ(CoatedTransmittance(1.0, 1.5, 0.0, 0.0, 600, 1.0), 0.0);
+    EXPECT_EQ(CoatedTransmittance(1.0, 1.5, 0.0, 0.0, 600, 0.3), 0.0);
 }
 
 TEST(CoatedTransmittance, QuarterWaveOfTheGeometricMeanIndexTransmitsEverything) {
