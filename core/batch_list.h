@@ -2,10 +2,12 @@
 
 #include "core/batch.h"
 #include "core/owning_list.h"
+#include "trace/trace_worker.h"
 
 namespace brelix {
 
-// The document's batches: never empty, with one current batch that every command works on.
+// The document's batches: never empty, with one current batch that every command works on. The list
+// holds the document's one trace worker; destroying the list stops a running trace before the batches go.
 class CBatchList : public COwningList<CBatch> {
 public:
     static constexpr uint32_t MaxBatches = 10;
@@ -31,6 +33,8 @@ public:
         const CBatch* batch = GetAt(GetCurrent());
         return batch ? *batch : (*this)[0];
     }
+
+    CThTrace worker;
 };
 
 }  // namespace brelix

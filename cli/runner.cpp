@@ -1,0 +1,305 @@
+#include "cli/runner.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <thread>
+
+#include "core/batch_list.h"
+#include "core/format.h"
+#include "document/document_file.h"
+#include "document/results_export.h"
+#include "trace/ray_sources.h"
+
+namespace brelix {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: brelix-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Runs Brelix ray traces without a display.\n"
+    "\n"
+    "Commands:\n"
+    "  trace DOC   trace batches of a document and print their results\n"
+    "  info DOC    list a document's batches, sweeps, layers and planes\n"
+    "\n"
+    "Run 'brelix-cli COMMAND --help' for a command's options.\n";
+
+constexpr const char* kTraceUsage =
+    "Usage: brelix-cli trace DOC [--batch N | --all] [--seed S] [--export] [--quiet]\n"
+    "\n"
+    "Traces batches of the document DOC with the rules of the desktop application (the trace\n"
+    "stops when every ray is finished) and prints each batch's results table, in the columns\n"
+    "and number formats of \"Export Results\".\n"
+    "\n"
+    "Options:\n"
+    "  --batch N   trace batch N (numbered from 0, as \"Batch N:\" in the results);\n"
+    "              the default is the document's current batch\n"
+    "  --all       trace every batch in turn\n"
+    "  --seed S    the random seed (0 to 4294967295); documents do not store seeds, so\n"
+    "              the default is 0 and a trace is reproducible\n"
+    "  --export    also write the results files beside the document, one per batch,\n"
+    "              named DOC_<batch name>.bxo, as \"Export Results\" does\n"
+    "  --quiet     no progress line and no summary on standard error\n"
+    "\n"
+    "Exit codes: 0 success, 2 bad usage, 3 document unreadable, 4 results not written,\n"
+    "5 a batch could not be traced, 130 stopped by Ctrl-C (results so far printed).\n";
+
+constexpr const char* kInfoUsage =
+    "Usage: brelix-cli info DOC\n"
+    "\n"
+    "Lists the document's batches with their sweeps and controls, and each batch's model:\n"
+    "a line per layer and per plane, as the model tree describes them.\n"
+    "\n"
+    "Exit codes: 0 success, 2 bad usage, 3 document unreadable.\n";
+
+// Prints engine messages on standard error and remembers that one came.
+class CCliMessages : public IMessages {
+public:
+    explicit CCliMessages(std::ostream& err) : err_(err) {}
+    void Show(const std::string& text, const std::string& caption) override {
+        err_ << "brelix-cli: " << caption << ": " << text << "\n";
+        shown = true;
+    }
+    bool shown = false;
+
+private:
+    std::ostream& err_;
+};
+
+bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+int Usage(CCliEnvironment& env, const std::string& problem, const char* command) {
+    env.err << "brelix-cli: " << problem << "\n"
+            << "Run 'brelix-cli " << (command ? std::string(command) + " " : std::string()) << "--help' for usage.\n";
+    return ExitUsage;
+}
+
+template <class T>
+std::optional<T> ParseUnsigned(const std::string& text) {
+    T value{};
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
+    return value;
+}
+
+// The shortest text that reads back as the same double.
+std::string Number(double value) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool OpenOrReport(const std::string& path, CBatchList& list, CCliEnvironment& env) {
+    std::string error;
+    if (OpenDocument(path, list, error)) return true;
+    env.err << "brelix-cli: " << error << "\n"
+            << "Check the path, and that the file is a Brelix document.\n";
+    return false;
+}
+
+std::string Elapsed(std::chrono::steady_clock::duration d) {
+    return FormatFixed(std::chrono::duration<double>(d).count(), 0, 1) + " s";
+}
+
+// Traces one batch on the document's worker; returns false when it could not be traced.
+bool TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool quiet, bool& interrupted) {
+    CBatch& batch = list[number];
+    const std::string label = "batch " + FormatInt(number) + " (" + Quoted(batch.name) + ")";
+    if (batch.model.GetCount() == 0) {
+        env.err << "brelix-cli: " << label << " has no layers: there is nothing to trace.\n";
+        return false;
+    }
+
+    CCliMessages messages(env.err);
+    CNullSurface surface;
+    CThTrace& worker = list.worker;
+    const auto started = std::chrono::steady_clock::now();
+    list.SetCurrent(number);
+    batch.tracing = 1;
+    worker.batchRequest = 1;
+    worker.Start(&batch, &surface, &messages);
+    worker.Resume();
+
+    const bool progress = env.errIsTerminal && !quiet;
+    auto lastShown = started;
+    while (worker.IsAlive()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (env.interrupted && env.interrupted->load()) {
+            worker.Stop();
+            interrupted = true;
+            break;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (progress && now - lastShown >= std::chrono::milliseconds(250)) {
+            lastShown = now;
+            env.err << "\r" << label << ": " << batch.traceOps.load() << " trace ops, " << batch.pendingRays.load()
+                    << " pending rays, " << Elapsed(now - started) << "   " << std::flush;
+        }
+    }
+    worker.Stop();
+    if (progress) env.err << "\r" << std::string(79, ' ') << "\r";
+    if (!quiet) {
+        env.err << label << ": " << batch.traceOps.load() << " trace ops in "
+                << Elapsed(std::chrono::steady_clock::now() - started) << ", seed " << batch.seed
+                << (interrupted ? ", stopped early: " + FormatInt(batch.pendingRays.load()) + " rays untraced" : "")
+                << "\n";
+    }
+    return !messages.shown;
+}
+
+int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
+    std::optional<std::string> path;
+    std::optional<uint32_t> batchNumber, seed;
+    bool all = false, exportResults = false, quiet = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (IsHelp(arg)) {
+            env.out << kTraceUsage;
+            return ExitOk;
+        } else if (arg == "--batch" || arg == "--seed") {
+            if (i + 1 == args.size()) return Usage(env, arg + " needs a number.", "trace");
+            const std::optional<uint32_t> value = ParseUnsigned<uint32_t>(args[++i]);
+            if (!value) return Usage(env, arg + " needs a whole number from 0, not '" + args[i] + "'.", "trace");
+            (arg == "--batch" ? batchNumber : seed) = value;
+        } else if (arg == "--all") {
+            all = true;
+        } else if (arg == "--export") {
+            exportResults = true;
+        } else if (arg == "--quiet") {
+            quiet = true;
+        } else if (arg.starts_with("-") && arg != "-") {
+            return Usage(env, "unknown option '" + arg + "'.", "trace");
+        } else if (path) {
+            return Usage(env, "only one document can be traced at a time ('" + arg + "').", "trace");
+        } else {
+            path = arg;
+        }
+    }
+    if (!path) return Usage(env, "which document? Name it: brelix-cli trace DOC.", "trace");
+    if (all && batchNumber) return Usage(env, "--batch and --all cannot be used together.", "trace");
+
+    CBatchList list;
+    if (!OpenOrReport(*path, list, env)) return ExitUnreadable;
+    if (batchNumber && *batchNumber >= list.GetCount()) {
+        return Usage(env,
+                     "the document has no batch " + FormatInt(*batchNumber) + ": its batches are 0 to " +
+                         FormatInt(list.GetCount() - 1) + ".",
+                     "trace");
+    }
+
+    std::vector<uint32_t> chosen;
+    if (all) {
+        for (uint32_t n = 0; n < list.GetCount(); ++n) chosen.push_back(n);
+    } else {
+        chosen.push_back(batchNumber ? *batchNumber : std::min(list.GetCurrent(), list.GetCount() - 1));
+    }
+
+    int exit = ExitOk;
+    bool interrupted = false;
+    for (size_t i = 0; i < chosen.size() && !interrupted; ++i) {
+        CBatch& batch = list[chosen[i]];
+        if (seed) batch.seed = *seed;
+        if (!TraceBatch(list, chosen[i], env, quiet, interrupted)) {
+            exit = ExitNotTraced;
+            continue;
+        }
+        if (i > 0) env.out << "\n";
+        env.out << FormatBatchResults(batch, chosen[i]) << std::flush;
+    }
+
+    if (exportResults) {
+        CCliMessages messages(env.err);
+        if (!ExportResults(list, *path, messages)) return ExitNotWritten;
+        if (!quiet)
+            for (const CBatch& batch : list) env.err << "wrote " << *path + "_" + batch.name + ".bxo" << "\n";
+    }
+    if (interrupted) return ExitInterrupted;
+    return exit;
+}
+
+void PrintSweep(std::ostream& out, const char* label, const CSweep& sweep, const char* unit) {
+    out << "  " << label << ": " << Number(sweep.start) << " to " << Number(sweep.stop) << " step "
+        << Number(sweep.step) << unit << "\n";
+}
+
+int Info(const std::vector<std::string>& args, CCliEnvironment& env) {
+    std::optional<std::string> path;
+    for (const std::string& arg : args) {
+        if (IsHelp(arg)) {
+            env.out << kInfoUsage;
+            return ExitOk;
+        }
+        if (arg.starts_with("-") && arg != "-") return Usage(env, "unknown option '" + arg + "'.", "info");
+        if (path) return Usage(env, "only one document at a time ('" + arg + "').", "info");
+        path = arg;
+    }
+    if (!path) return Usage(env, "which document? Name it: brelix-cli info DOC.", "info");
+
+    CBatchList list;
+    if (!OpenOrReport(*path, list, env)) return ExitUnreadable;
+    std::ostream& out = env.out;
+    out << "Document: " << *path << "\n";
+    for (uint32_t n = 0; n < list.GetCount(); ++n) {
+        const CBatch& batch = list[n];
+        out << "\nBatch " << n << ": " << batch.name << (n == list.GetCurrent() ? "  (current)" : "") << "\n";
+        if (batch.useSpectrumFile)
+            out << "  Wavelength: the points of the spectrum file\n";
+        else
+            PrintSweep(out, "Wavelength", batch.wavelengthSweep, " nm");
+        PrintSweep(out, "X Position", batch.xSweep, "");
+        PrintSweep(out, "Y Position", batch.ySweep, "");
+        PrintSweep(out, "Z Position", batch.zSweep, "");
+        PrintSweep(out, "Azimuth Angle", batch.azimuthSweep, " deg");
+        PrintSweep(out, "Declination Angle", batch.declinationSweep, " deg");
+        const uint64_t limit = kSourceRayMemoryLimit / BytesPerSourceRay(batch);
+        const uint64_t rays = CountSourceRays(batch, limit);
+        out << "  Source rays: " << (rays > limit ? "more than " + FormatInt(static_cast<int64_t>(limit))
+                                                  : FormatInt(static_cast<int64_t>(rays)))
+            << "\n";
+        out << "  Minimum Intensity: " << Number(batch.minIntensity)
+            << "   Number of Interface Divides: " << batch.interfaceDivides << "\n";
+        out << "  Subdivide (position): " << batch.subdividePosition << "   (theta): " << batch.subdivideTheta
+            << "   (xi): " << batch.subdivideXi << "   (scatter): " << batch.subdivideScatter << "\n";
+        if (batch.constantSpectrum)
+            out << "  Constant Spectrum: intensity " << Number(batch.constantIntensity) << "\n";
+        else if (batch.fileSpectrum)
+            out << "  File Spectrum: " << Quoted(batch.spectrumFile) << ", " << batch.spectrum.GetCount()
+                << " points\n";
+        else
+            out << "  Spectrum: none (intensity 1)\n";
+        out << "  Layers: " << batch.model.GetCount() << "\n";
+        for (uint32_t l = 0; l < batch.model.GetCount(); ++l) {
+            const CLayer& layer = batch.model[l];
+            out << "    " << l << " " << layer.Describe() << "\n";
+            for (uint32_t p = 0; p < layer.GetCount(); ++p) out << "        " << p << " " << layer[p].Describe() << "\n";
+        }
+    }
+    return ExitOk;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, CCliEnvironment& env) {
+    if (args.empty()) {
+        env.err << kUsage;
+        return ExitUsage;
+    }
+    const std::string& command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (IsHelp(command)) {
+        env.out << kUsage;
+        return ExitOk;
+    }
+    if (command == "trace") return Trace(rest, env);
+    if (command == "info") return Info(rest, env);
+    return Usage(env, "unknown command '" + command + "'.", nullptr);
+}
+
+}  // namespace brelix

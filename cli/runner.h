@@ -1,0 +1,32 @@
+#pragma once
+
+#include <atomic>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace brelix {
+
+// Exit codes of brelix-cli.
+enum ECliExit : int {
+    ExitOk = 0,
+    ExitUsage = 2,          // bad command line
+    ExitUnreadable = 3,     // the document (or a data file) could not be read
+    ExitNotWritten = 4,     // the results files could not be written
+    ExitNotTraced = 5,      // a batch could not be traced (no layers, or sweeps too large)
+    ExitInterrupted = 130,  // stopped by Ctrl-C; the results so far were printed
+};
+
+struct CCliEnvironment {
+    std::ostream& out;
+    std::ostream& err;
+    // Progress lines go to `err` only when it is a terminal.
+    bool errIsTerminal = false;
+    // Set (by a signal handler) to ask a running trace to stop.
+    const std::atomic<bool>* interrupted = nullptr;
+};
+
+// Runs brelix-cli with its arguments (without the program name); returns the exit code.
+int RunCli(const std::vector<std::string>& args, CCliEnvironment& environment);
+
+}  // namespace brelix
