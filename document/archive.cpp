@@ -46,6 +46,8 @@ std::string FormatNumber(double value) {
 
 std::string FormatNumber(uint64_t value) { return std::to_string(value); }
 
+std::string ByteCount(uint64_t count) { return FormatNumber(count) + (count == 1 ? " byte" : " bytes"); }
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------
@@ -175,9 +177,8 @@ bool CArchiveReader::CheckCount(uint64_t count, size_t elementBytes, size_t at, 
     // At most 2^32 elements of a few hundred bytes: the product cannot overflow 64 bits.
     if (count * elementBytes > Remaining()) {
         return Fail(at, std::string(what) + " at byte " + std::to_string(at) + Where() + " is " +
-                            FormatNumber(count) + ", more than the " + FormatNumber(Remaining()) +
-                            " bytes left can hold (each takes at least " + FormatNumber(elementBytes) +
-                            " bytes)");
+                            FormatNumber(count) + ", more than the " + ByteCount(Remaining()) +
+                            " left can hold (each takes at least " + ByteCount(elementBytes) + ")");
     }
     return true;
 }
@@ -208,7 +209,7 @@ bool CArchiveReader::Text(std::string& text, std::string_view what) {
     if (length > Remaining()) {
         return Fail(at, "the " + std::string(what) + " at byte " + std::to_string(at) + Where() + " is " +
                             FormatNumber(length) + " characters long, past the end of the document (" +
-                            FormatNumber(Remaining()) + " bytes left)");
+                            ByteCount(Remaining()) + " left)");
     }
     if (length == 0) {
         text.clear();
@@ -222,8 +223,8 @@ bool CArchiveReader::Text(std::string& text, std::string_view what) {
 bool CArchiveReader::ExpectEnd() {
     if (failed_) return false;
     if (Remaining() > 0) {
-        return Fail(offset_, "unexpected data after the end of the document: " + FormatNumber(Remaining()) +
-                                 " bytes from byte " + std::to_string(offset_));
+        return Fail(offset_, "unexpected data after the end of the document at byte " + std::to_string(offset_) +
+                                 " (" + ByteCount(Remaining()) + " more)");
     }
     return true;
 }
@@ -301,11 +302,12 @@ void Walk(Archive& ar, Data& data, double version) {
         if (data.RowCountByMode() == ERowCount::Table) tableCount = rows;
         if (data.RowCountByMode() == ERowCount::Stokes) stokesCount = rows;
     }
-    const size_t countsAt = ar.Offset();
+    const size_t tableCountAt = ar.Offset();
     ar.Unsigned(tableCount, "table row count");
     ar.Text(data.dataFile, "data file name");
     ar.Unsigned(data.layerMode, "layer mode");
     ar.Signed(data.pathLength, "path length flag");
+    const size_t stokesCountAt = ar.Offset();
     ar.Unsigned(stokesCount, "Stokes row count");
     ar.Text(data.stokesFile, "Stokes file name");
     ar.Text(data.planeFile, "plane file name");
@@ -325,9 +327,12 @@ void Walk(Archive& ar, Data& data, double version) {
         data.tableCount = tableCount;
         data.stokesCount = stokesCount;
         rows = data.StoredRowCount();
+        const bool stokes = data.RowCountByMode() == ERowCount::Stokes;
         data.tableCount = 0;
         data.stokesCount = 0;
-        if (!ar.CheckCount(rows, kRowBytes, countsAt, "row count")) return;
+        if (!ar.CheckCount(rows, kRowBytes, stokes ? stokesCountAt : tableCountAt,
+                           stokes ? "Stokes row count" : "table row count"))
+            return;
         for (uint32_t i = 0; i < rows; ++i) {
             auto rowScope = ar.Enter("row", i + 1);
             COpticalPoint row;
