@@ -322,7 +322,8 @@ void Walk(Archive& ar, Data& data, double version) {
     } else {
         if (ar.Failed()) return;
         // The number of rows follows from the counts and modes just read; the rows then count themselves
-        // by the same rule, so the counts end as stored.
+        // by the same rule, so the deciding count ends as stored and the other at 0 (a band layer that once
+        // loaded a table keeps no rows and no count of them).
         data.RemoveAll();
         data.tableCount = tableCount;
         data.stokesCount = stokesCount;

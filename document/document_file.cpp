@@ -171,6 +171,10 @@ bool ReadDocument(std::span<const uint8_t> bytes, CBatchList& into, std::string&
 }
 
 bool SaveDocument(const std::string& path, const CBatchList& list, std::string& error) {
+    if (path.empty()) {
+        error = "Cannot write the document: no file name was given.";
+        return false;
+    }
     std::vector<uint8_t> bytes;
     try {
         bytes = WriteDocument(list);
