@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace brelix {
+
+class CBatchList;
+
+// A document file is the document record: the version 6.0, then the batch list with every batch, its
+// spectrum, model and drawing settings. Results, queues and run counters are not stored.
+
+// The bytes of a document. Throws std::length_error only for a text of 4 GiB or more.
+std::vector<uint8_t> WriteDocument(const CBatchList& list);
+
+// Reads a whole document into `into`, which is reset first. Bytes after the document are an error, as
+// they mean the file is not what it claims to be. On failure returns false with `error` naming what is
+// wrong and at which byte; `into` is then partly read (OpenDocument keeps a document safe from that).
+bool ReadDocument(std::span<const uint8_t> bytes, CBatchList& into, std::string& error);
+
+// Saves atomically: the bytes go to a new file beside the target, are flushed to the disk, and only then
+// replace the target by a rename. On failure (cannot create, disk full, no permission...) the temporary
+// file is removed, an existing file is left as it was, and `error` names the file and the system's reason.
+// A symbolic link is followed: the file it points to is replaced, the link stays.
+bool SaveDocument(const std::string& path, const CBatchList& list, std::string& error);
+
+// Reads a document file into a fresh list and, only when all of it was read, swaps it into `document`; on
+// failure `document` is untouched and `error` names the file and the reason. The caller stops a trace that
+// runs on `document` first.
+bool OpenDocument(const std::string& path, CBatchList& document, std::string& error);
+
+}  // namespace brelix
