@@ -10,7 +10,7 @@
 #include <string>
 
 #include "optics/trace_context.h"
-#include "tests/support/test_models.h"
+#include "examples/sample_models.h"
 #include "trace/trace_op.h"
 
 namespace {
@@ -60,7 +60,7 @@ void TraceBatch(benchmark::State& state, void (*build)(CBatch&)) {
 // Many source rays under few keys, so that generating the result records does not dominate: the
 // spectrum holds each wavelength many times over.
 void RepeatSourceRays(CBatch& batch, int wavelengths, int repeats) {
-    test::SetNormalIncidenceSources(batch, 1);
+    samples::SetNormalIncidenceSources(batch, 1);
     batch.useSpectrumFile = 1;
     batch.wavelengthSweep = {0, 1, 1, 0};
     for (int w = 0; w < wavelengths; ++w)
@@ -68,22 +68,22 @@ void RepeatSourceRays(CBatch& batch, int wavelengths, int repeats) {
 }
 
 void PlanarSlab(CBatch& batch) {
-    test::BuildSlab(batch, 3.5, 100, 100);
+    samples::BuildSlab(batch, 3.5, 100, 100);
     RepeatSourceRays(batch, 10, 20000);
     batch.interfaceDivides = 0;
     batch.drawOnRaytrace = 0;
 }
 
 void LambertianRear(CBatch& batch) {
-    test::BuildLambertianSlab(batch, 3.5, 30, 100, 0.9);
+    samples::BuildLambertianSlab(batch, 3.5, 30, 100, 0.9);
     RepeatSourceRays(batch, 10, 500);
     batch.interfaceDivides = 0;
     batch.drawOnRaytrace = 0;
 }
 
 void TexturedCell(CBatch& batch) {
-    test::BuildTexturedCell(batch, false);
-    test::SetNormalIncidenceSources(batch, 10);
+    samples::BuildTexturedCell(batch, false);
+    samples::SetNormalIncidenceSources(batch, 10);
     batch.xOffset = 0.5;
     batch.yOffset = 5;
     batch.wavelengthSweep = {400, 1100, 10, 0};

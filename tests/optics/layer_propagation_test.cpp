@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "tests/support/test_models.h"
+#include "tests/support/trace_helpers.h"
 
 namespace brelix {
 namespace {

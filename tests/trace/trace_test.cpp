@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "tests/support/test_models.h"
+#include "tests/support/trace_helpers.h"
 
 namespace brelix {
 namespace {
@@ -243,9 +243,9 @@ TEST(TraceOp, PlanesWithoutEffectArePassedBy) {
     CBatch batch;
     BuildSlab(batch, 1.0, 100, 100);
     CLayer& slab = batch.model[1];
-    SetHorizontal(AddPlane(slab, "No effect", TransmitSubdivideAngle), 60, false, 1e6);
+    SetHorizontal(AddPlane(slab, "No effect", TransmitSubdivideAngle), -90, false, 1e6);
     CPlane& dangling = AddPlane(slab, "Dangling", TranslateAcrossProportional);
-    SetHorizontal(dangling, 40, false, 1e6);
+    SetHorizontal(dangling, -110, false, 1e6);
     dangling.PlnTransmit = 9;
     SetNormalIncidenceSources(batch, 1);
     batch.interfaceDivides = 0;

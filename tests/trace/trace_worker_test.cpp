@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/test_models.h"
+#include "tests/support/trace_helpers.h"
 
 namespace brelix {
 namespace {

@@ -1,12 +1,9 @@
-#include "tests/support/test_models.h"
+#include "examples/sample_models.h"
 
 #include <cmath>
-#include <string>
 
-#include "optics/trace_context.h"
-#include "trace/trace_op.h"
 
-namespace brelix::test {
+namespace brelix::samples {
 
 void SetPlane(CPlane& plane, Vec origin, Vec e1, Vec e2, uint32_t shape) {
     plane.edge1.SetPosition(origin.x, origin.y, origin.z);
@@ -39,6 +36,8 @@ CPlane& AddPlane(CLayer& layer, const char* name, uint32_t type, int32_t lyrTran
 
 namespace {
 constexpr double kWide = 1e7;  // wide enough that no ray leaves through the sides
+// Documents do not store the z sweep, so source rays start at z = 0: every structure lies below.
+constexpr double kFront = -50;
 }
 
 void BuildSlab(CBatch& batch, double n, double alpha, double thickness) {
@@ -46,19 +45,20 @@ void BuildSlab(CBatch& batch, double n, double alpha, double thickness) {
     model.RemoveAll();
     CLayer& above = model.Append();
     above.SetName("Air above");
-    SetHorizontal(AddPlane(above, "Front", PlanarBare, 1), thickness, false, kWide);
-    SetHorizontal(AddPlane(above, "Top catcher", PlanarReflector), thickness + 100, true, kWide);
+    const double rear = kFront - thickness;
+    SetHorizontal(AddPlane(above, "Front", PlanarBare, 1), kFront, false, kWide);
+    SetHorizontal(AddPlane(above, "Top catcher", PlanarReflector), kFront + 100, true, kWide);
 
     CLayer& slab = model.Append();
     slab.SetName("Slab");
     slab.SetConstants(n, alpha, 0, 0);
-    SetHorizontal(AddPlane(slab, "Front", PlanarBare, 0), thickness, true, kWide);
-    SetHorizontal(AddPlane(slab, "Rear", PlanarBare, 2), 0, false, kWide);
+    SetHorizontal(AddPlane(slab, "Front", PlanarBare, 0), kFront, true, kWide);
+    SetHorizontal(AddPlane(slab, "Rear", PlanarBare, 2), rear, false, kWide);
 
     CLayer& below = model.Append();
     below.SetName("Air below");
-    SetHorizontal(AddPlane(below, "Rear", PlanarBare, 1), 0, true, kWide);
-    SetHorizontal(AddPlane(below, "Bottom catcher", PlanarReflector), -100, false, kWide);
+    SetHorizontal(AddPlane(below, "Rear", PlanarBare, 1), rear, true, kWide);
+    SetHorizontal(AddPlane(below, "Bottom catcher", PlanarReflector), rear - 100, false, kWide);
 }
 
 void BuildLambertianSlab(CBatch& batch, double n, double alpha, double thickness, double R) {
@@ -107,21 +107,21 @@ void BuildTexturedCell(CBatch& batch, bool randomised) {
     CLayer& air = model.Append();
     air.SetName("Air");
     CPlane& front = AddPlane(air, "Front", PlanarSingleLayerAR, 1);
-    SetCellFace(front, 100, false);
+    SetCellFace(front, kFront, false);
     front.SetConstants(75, 1.9, 0);
-    SetCellFace(AddPlane(air, "Top catcher", PlanarReflector), 200, true);
-    AddPeriodicWalls(air, 100, 200, randomised);
+    SetCellFace(AddPlane(air, "Top catcher", PlanarReflector), kFront + 100, true);
+    AddPeriodicWalls(air, kFront, kFront + 100, randomised);
 
     CLayer& wafer = model.Append();
     wafer.SetName("Wafer");
     wafer.SetConstants(3.6, 30, 0, 0);
     CPlane& inner = AddPlane(wafer, "Front", PlanarSingleLayerAR, 0);
-    SetCellFace(inner, 100, true);
+    SetCellFace(inner, kFront, true);
     inner.SetConstants(75, 1.9, 0);
     CPlane& rear = AddPlane(wafer, "Rear", LambertianReflector);
-    SetCellFace(rear, 0, false);
+    SetCellFace(rear, kFront - 100, false);
     rear.SetConstants(0, 0, 0.95);
-    AddPeriodicWalls(wafer, 0, 100, randomised);
+    AddPeriodicWalls(wafer, kFront - 100, kFront, randomised);
 }
 
 void BuildScatteringBox(CBatch& batch, bool luminescent) {
@@ -129,7 +129,7 @@ void BuildScatteringBox(CBatch& batch, bool luminescent) {
     CLayer& box = batch.model[1];
     box.SetConstants(1.5, 20, 0, 150);
     // Reflecting walls close the box at x, y = +-50 so that scattered rays stay inside.
-    const double w = 100, z0 = 0, h = 100;
+    const double w = 100, z0 = kFront - 100, h = 100;
     CPlane& x0 = AddPlane(box, "x0", PlanarReflector);
     SetPlane(x0, {-50, -50, z0}, {0, w, 0}, {0, 0, h});
     CPlane& x1 = AddPlane(box, "x1", PlanarReflector);
@@ -154,56 +154,12 @@ void BuildScatteringBox(CBatch& batch, bool luminescent) {
 }
 
 void SetNormalIncidenceSources(CBatch& batch, int count, double wavelength) {
-    batch.xSweep = {0, static_cast<double>(count - 1), 1, 0};
+    batch.xSweep = {0, static_cast<double>(count - 1), count > 1 ? 1.0 : 0.0, 0};
     batch.ySweep = {};
-    batch.zSweep = {150, 150, 0, 0};
+    batch.zSweep = {};
     batch.wavelengthSweep = {wavelength, wavelength, 0, 0};
     batch.azimuthSweep = {};
     batch.declinationSweep = {};
 }
 
-void TraceSynchronously(CBatch& batch, uint64_t maxOps, IDrawSurface* surface) {
-    CRandom random;
-    std::string error;
-    BeginBatch(batch, random, surface, error);
-    const double threshold = TerminationThreshold(batch);
-    for (uint64_t op = 0; op < maxOps && !batch.rayQueue.IsEmpty(); ++op) {
-        CTraceContext context(batch, random, surface);
-        TraceOp(context, threshold);
-    }
-}
-
-std::vector<double> LaunchedPerKey(const CBatch& batch) {
-    std::vector<double> launched(batch.model.results.GetSize(), 0.0);
-    for (uint32_t i = 0; i < batch.rayQueue.GetCount(); ++i) {
-        const CRay& ray = batch.rayQueue.FromHead(i);
-        launched[static_cast<size_t>(ray.resultIndex)] += ray.intensity;
-    }
-    return launched;
-}
-
-std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched) {
-    std::vector<CBalance> balance(launched.size());
-    for (size_t k = 0; k < launched.size(); ++k) balance[k].launched = launched[k];
-    CModel& model = batch.model;
-    for (uint32_t k = 0; k < model.results.GetSize() && k < balance.size(); ++k) {
-        balance[k].accounted += model.results[k].remainder + model.results[k].lost;
-        for (const CLayer& layer : model) {
-            balance[k].accounted += layer.results[k].absorbed;
-            for (const CPlane& plane : layer) balance[k].accounted += plane.results[k].absorbed;
-        }
-    }
-    for (uint32_t i = 0; i < batch.rayQueue.GetCount(); ++i) {
-        const CRay& ray = batch.rayQueue.FromHead(i);
-        balance[static_cast<size_t>(ray.resultIndex)].accounted += ray.intensity;
-    }
-    return balance;
-}
-
-double TotalAbsorbed(const CResultList& list) {
-    double sum = 0;
-    for (uint32_t k = 0; k < list.GetSize(); ++k) sum += list[k].absorbed;
-    return sum;
-}
-
-}  // namespace brelix::test
+}  // namespace brelix::samples

@@ -1,0 +1,32 @@
+#pragma once
+
+// Helpers of the engine's tests: tracing a batch on the calling thread, and the intensity balance.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/batch.h"
+#include "examples/sample_models.h"
+#include "view/draw_surface.h"
+
+namespace brelix::test {
+
+using namespace samples;
+
+// Traces a batch on the calling thread as the worker does, until the queue is empty or `maxOps` ops.
+void TraceSynchronously(CBatch& batch, uint64_t maxOps = UINT64_MAX, IDrawSurface* surface = nullptr);
+
+// Per result index: launched - (absorbed everywhere + remainder + lost + queued). Conservation makes
+// each entry zero up to rounding.
+struct CBalance {
+    double launched = 0;
+    double accounted = 0;
+};
+std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched);
+// The source intensity launched per result index, read from the queue right after generation.
+std::vector<double> LaunchedPerKey(const CBatch& batch);
+
+// Sum of a plane's or layer's absorbed tallies over all records.
+double TotalAbsorbed(const CResultList& list);
+
+}  // namespace brelix::test
