@@ -78,10 +78,9 @@ bool ScanFloat(const char*& at, const char* end, float& value) {
 // Scans up to `count` numbers into values[0..count) as sscanf(line, "%f\t%f...") does (its "\t" matches
 // any run of white space, none included) and stops at the first field that is not a number. The values
 // of the fields it does not reach are left as they were, which is how a short line keeps the previous
-// line's columns.
+// line's columns. A NUL is neither white space nor part of a number, so the scan ends there as sscanf's
+// ends with its C string.
 void ScanNumbers(std::string_view line, int count, float* values) {
-    // sscanf sees a C string, which ends at the first NUL.
-    line = line.substr(0, line.find('\0'));
     const char* at = line.data();
     const char* end = at + line.size();
     for (int i = 0; i < count && ScanFloat(at, end, values[i]); ++i) {
