@@ -107,7 +107,6 @@ TEST(Cli, ExportWritesTheResultsFilesBesideTheDocument) {
     EXPECT_NE(run.err.find("trace ops in"), std::string::npos);
 
     // A folder that cannot take the files: the reason is reported and the exit code says so.
-    fs::create_directory(scratch.path / "coated.brx_Coated.bxo.tmp-block");
     fs::remove(written);
     fs::create_directory(written);  // a folder where the file should go
     const CRun blocked = Invoke({"trace", document.string(), "--export", "--quiet"});
