@@ -346,6 +346,23 @@ void Walk(Archive& ar, Data& data, double version) {
     Walk(ar, data.constants, version);
 }
 
+// The elements of a list, numbered from 1 in messages. Reading fills the elements the list already holds
+// (the default batch of a reset batch list) and appends the rest.
+template <class Archive, class List, class WalkElement>
+void WalkElements(Archive& ar, List& list, uint32_t count, const char* name, WalkElement&& walk) {
+    if constexpr (Archive::IsStoring) {
+        for (uint32_t i = 0; i < list.GetCount(); ++i) {
+            auto scope = ar.Enter(name, i + 1);
+            walk(list[i]);
+        }
+    } else {
+        for (uint32_t i = 0; i < count && !ar.Failed(); ++i) {
+            auto scope = ar.Enter(name, i + 1);
+            walk(i < list.GetCount() ? list[i] : list.Append());
+        }
+    }
+}
+
 template <class Archive, RecordOf<CPlane> Plane>
 void Walk(Archive& ar, Plane& plane, double version) {
     ar.Version(version);
@@ -369,22 +386,13 @@ void Walk(Archive& ar, Layer& layer, double version) {
     ar.Count(count, kMinPlaneBytes, "plane count");
     ar.Unsigned(current, "current plane");
     ar.Text(layer.name, "name");
-    if constexpr (Archive::IsStoring) {
-        uint32_t number = 0;
-        for (const CPlane& plane : layer) {
-            auto scope = ar.Enter("plane", ++number);
-            Walk(ar, plane, version);
-        }
-    } else {
+    if constexpr (!Archive::IsStoring) {
         if (ar.Failed()) return;
         layer.RemoveAll();
-        for (uint32_t i = 0; i < count && !ar.Failed(); ++i) {
-            auto scope = ar.Enter("plane", i + 1);
-            Walk(ar, layer.Append(), version);
-        }
-        // Taken as read: a layer whose planes were all removed keeps its old current index.
-        layer.SetCurrent(current);
     }
+    WalkElements(ar, layer, count, "plane", [&](auto& plane) { Walk(ar, plane, version); });
+    // Taken as read: a layer whose planes were all removed keeps its old current index.
+    if constexpr (!Archive::IsStoring) layer.SetCurrent(current);
     Walk(ar, layer.optics, version);
 }
 
@@ -396,21 +404,12 @@ void Walk(Archive& ar, Model& model, double version) {
     uint32_t current = model.GetCurrent();
     ar.Count(count, kMinLayerBytes, "layer count");
     ar.Unsigned(current, "current layer");
-    if constexpr (Archive::IsStoring) {
-        uint32_t number = 0;
-        for (const CLayer& layer : model) {
-            auto layerScope = ar.Enter("layer", ++number);
-            Walk(ar, layer, version);
-        }
-    } else {
+    if constexpr (!Archive::IsStoring) {
         if (ar.Failed()) return;
         model.RemoveAll();
-        for (uint32_t i = 0; i < count && !ar.Failed(); ++i) {
-            auto layerScope = ar.Enter("layer", i + 1);
-            Walk(ar, model.Append(), version);
-        }
-        model.SetCurrent(current);
     }
+    WalkElements(ar, model, count, "layer", [&](auto& layer) { Walk(ar, layer, version); });
+    if constexpr (!Archive::IsStoring) model.SetCurrent(current);
 }
 
 template <class Archive, RecordOf<CSpectrum> Spectrum>
@@ -421,22 +420,17 @@ void Walk(Archive& ar, Spectrum& spectrum, double version) {
     uint32_t current = spectrum.GetCurrent();
     ar.Count(count, kSpectrumPointBytes, "point count");
     ar.Unsigned(current, "current point");
-    auto walkPoint = [&](auto& point, uint32_t number) {
-        auto pointScope = ar.Enter("point", number);
+    if constexpr (!Archive::IsStoring) {
+        if (ar.Failed()) return;
+        spectrum.RemoveAll();
+    }
+    WalkElements(ar, spectrum, count, "point", [&](auto& point) {
         ar.Version(version);
         ar.Double(point.wavelength, "wavelength");
         ar.Double(point.intensity, "intensity");
         for (auto& extra : point.extra) ar.Double(extra, "further value");
-    };
-    if constexpr (Archive::IsStoring) {
-        uint32_t number = 0;
-        for (const CSpectrumPoint& point : spectrum) walkPoint(point, ++number);
-    } else {
-        if (ar.Failed()) return;
-        spectrum.RemoveAll();
-        for (uint32_t i = 0; i < count && !ar.Failed(); ++i) walkPoint(spectrum.Append(), i + 1);
-        spectrum.SetCurrent(current);
-    }
+    });
+    if constexpr (!Archive::IsStoring) spectrum.SetCurrent(current);
 }
 
 template <class Archive, RecordOf<CDrawTools> Tools>
@@ -507,23 +501,14 @@ void Walk(Archive& ar, List& list, double version) {
     uint32_t current = list.GetCurrent() < count ? list.GetCurrent() : 0;
     ar.Count(count, kMinBatchBytes, "batch count");
     ar.Unsigned(current, "current batch");
-    if constexpr (Archive::IsStoring) {
-        uint32_t number = 0;
-        for (const CBatch& batch : list) {
-            auto scope = ar.Enter("batch", ++number);
-            Walk(ar, batch, version);
-        }
-    } else {
+    if constexpr (!Archive::IsStoring) {
         if (ar.Failed()) return;
         // The first batch is read into the default batch a reset list holds; a count of 0 leaves it as it
         // is, since a list is never empty.
         list.Reset();
-        for (uint32_t i = 0; i < count && !ar.Failed(); ++i) {
-            auto scope = ar.Enter("batch", i + 1);
-            Walk(ar, i == 0 ? list[0] : list.Append(), version);
-        }
-        list.SetCurrent(std::min(current, list.GetCount() - 1));
     }
+    WalkElements(ar, list, count, "batch", [&](auto& batch) { Walk(ar, batch, version); });
+    if constexpr (!Archive::IsStoring) list.SetCurrent(std::min(current, list.GetCount() - 1));
 }
 
 }  // namespace

@@ -142,6 +142,9 @@ TEST(CThTrace, StopAtLimitFinishesEarlyAndKeepsPolling) {
     EXPECT_TRUE(worker.IsAlive()) << "finished without stop-when-finished: waits for work";
     EXPECT_EQ(batch.tracing.load(), 1u);
     EXPECT_GT(batch.pendingRays.load(), 1000u);
+    // The rays still queued are not tallied: with them every source ray's intensity is accounted for.
+    for (const CBalance& b : Balance(batch, std::vector<double>(batch.model.results.GetSize(), 1.0)))
+        EXPECT_NEAR(b.accounted, b.launched, 1e-12);
     const uint64_t ops = batch.traceOps.load();
     std::this_thread::sleep_for(20ms);
     EXPECT_EQ(batch.traceOps.load(), ops);
