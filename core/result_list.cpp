@@ -55,11 +55,4 @@ uint32_t CResultList::Append(int32_t kind, const CResultKey& key) {
     return index;
 }
 
-int64_t CResultList::Find(const CResultKey& key) const {
-    const uint32_t n = GetSize();
-    for (uint32_t i = 0; i < n; ++i)
-        if ((*this)[i].key == key) return i;
-    return -1;
-}
-
 }  // namespace brelix

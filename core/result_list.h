@@ -81,8 +81,6 @@ public:
 
     // Appends a record with a key and zero tallies; returns its index. Writer only.
     uint32_t Append(int32_t kind, const CResultKey& key);
-    // Index of the first record with the key, or -1.
-    int64_t Find(const CResultKey& key) const;
     // Removes every record. Writer only, or while no trace runs.
     void Clear() { size_.store(0, std::memory_order_release); }
 

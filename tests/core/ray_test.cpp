@@ -7,74 +7,63 @@
 namespace brelix {
 namespace {
 
-TEST(CRay, NormalizeTurnsDirectionAndStepIntoUnitAndLength) {
+CRay Direction(double dx, double dy, double dz, double step) {
     CRay ray;
-    ray.SetDirection(3, 4, 0);
-    ray.step = 2;
-    ray.Normalize();
-    EXPECT_DOUBLE_EQ(ray.dx, 0.6);
-    EXPECT_DOUBLE_EQ(ray.dy, 0.8);
-    EXPECT_EQ(ray.dz, 0.0);
-    EXPECT_DOUBLE_EQ(ray.step, 10.0);
-
-    // Step 0: normalised from the direction alone.
-    ray.SetDirection(0, 0, -5);
-    ray.step = 0;
-    ray.Normalize();
-    EXPECT_EQ(ray.dz, -1.0);
-    EXPECT_EQ(ray.step, 5.0);
-
-    // A zero vector stays zero with step 0.
-    ray.SetDirection(0, 0, 0);
-    ray.step = 7;
-    ray.Normalize();
-    EXPECT_EQ(ray.step, 0.0);
-    EXPECT_EQ(ray.dx, 0.0);
-    EXPECT_EQ(ray.dy, 0.0);
-    EXPECT_EQ(ray.dz, 0.0);
+    ray.SetDirection(dx, dy, dz);
+    ray.step = step;
+    return ray;
 }
 
-TEST(CRay, AdvanceVectorsAndEndPoints) {
-    CRay ray;
+TEST(CRay, NormalizeTurnsDirectionAndStepIntoUnitAndLength) {
+    struct Case {
+        CRay ray;
+        double dx, dy, dz, step;
+    } cases[] = {
+        {Direction(3, 4, 0, 2), 0.6, 0.8, 0, 10},
+        {Direction(0, 0, -5, 0), 0, 0, -1, 5},  // step 0: from the direction alone
+        {Direction(0, 0, 0, 7), 0, 0, 0, 0},    // a zero vector stays zero
+    };
+    for (Case& c : cases) {
+        c.ray.Normalize();
+        EXPECT_DOUBLE_EQ(c.ray.dx, c.dx);
+        EXPECT_DOUBLE_EQ(c.ray.dy, c.dy);
+        EXPECT_DOUBLE_EQ(c.ray.dz, c.dz);
+        EXPECT_DOUBLE_EQ(c.ray.step, c.step);
+    }
+}
+
+TEST(CRay, AdvanceVectorsAndCross) {
+    CRay ray = Direction(0, 0, 1, 0);
     ray.SetPosition(1, 2, 3);
-    ray.SetDirection(0, 0, 1);
-    ray.step = 0;
     ray.Advance();
-    EXPECT_EQ(ray.z, 3.0);
+    EXPECT_EQ(ray.z, 3.0);  // step 0 stays put
     ray.step = 2.5;
     ray.Advance();
     EXPECT_EQ(ray.z, 5.5);
-
     CRay target;
-    target.step = 9;
     ray.GetVector(target);
-    EXPECT_EQ(target.x, 1.0);
     EXPECT_EQ(target.dz, 2.5);
-    EXPECT_EQ(target.step, 9.0);  // unchanged
     ray.GetEndPoints(target);
     EXPECT_EQ(target.dz, 8.0);
-    EXPECT_EQ(target.dx, 1.0);
 
-    CRay toward;
-    toward.SetPosition(1, 1, 1);
-    toward.SetDirectionToward(ray);
-    EXPECT_EQ(toward.dy, 1.0);
-    EXPECT_EQ(toward.dz, 4.5);
+    // The cross product of the full vectors; the arguments are normalised in place.
+    CRay a = Direction(2, 0, 0, 1), b = Direction(0, 3, 0, 1), c;
+    a.SetPosition(1, 1, 1);
+    c.Cross(a, b);
+    EXPECT_EQ(a.step, 2.0);
+    EXPECT_EQ(a.dx, 1.0);
+    EXPECT_EQ(c.dz, 6.0);
+    EXPECT_EQ(c.x, 1.0);
 }
 
 TEST(CRay, CopyFromTakesTheBookkeeping) {
     CPlane plane;
     CRay ray;
-    ray.SetPosition(1, 2, 3);
-    ray.thetaXiSubdivided = 1;
-    ray.positionSubdivided = 1;
-    ray.scatterSubdivided = 1;
-    ray.reserved = 7;
+    ray.thetaXiSubdivided = ray.positionSubdivided = ray.scatterSubdivided = 1;
     ray.layer = 3;
     ray.dividesLeft = 5;
     ray.lastPlane = &plane;
     ray.resultIndex = 11;
-    ray.sourceIntensity = 0.25;
     CRay copy;
     copy.CopyFrom(ray);
     EXPECT_EQ(copy.layer, 3);
@@ -82,23 +71,6 @@ TEST(CRay, CopyFromTakesTheBookkeeping) {
     EXPECT_EQ(copy.lastPlane, &plane);
     EXPECT_EQ(copy.resultIndex, 11);
     EXPECT_EQ(copy.thetaXiSubdivided + copy.positionSubdivided + copy.scatterSubdivided, 3u);
-    EXPECT_EQ(copy.reserved, 7u);
-    EXPECT_EQ(copy.sourceIntensity, 0.25);
-    EXPECT_EQ(copy.z, 3.0);
-}
-
-TEST(CRay, CrossOfFullVectorsNormalisesItsArguments) {
-    CRay a, b, c;
-    a.SetPosition(1, 1, 1);
-    a.SetDirection(2, 0, 0);
-    b.SetDirection(0, 3, 0);
-    c.Cross(a, b);
-    EXPECT_EQ(a.step, 2.0);
-    EXPECT_EQ(a.dx, 1.0);
-    EXPECT_EQ(b.step, 3.0);
-    EXPECT_EQ(c.dz, 6.0);
-    EXPECT_EQ(c.x, 1.0);
-    EXPECT_EQ(a.Dot(b), 0.0);
 }
 
 }  // namespace

@@ -7,22 +7,19 @@
 
 namespace brelix::test {
 
-void TraceSynchronously(CBatch& batch, uint64_t maxOps, IDrawSurface* surface) {
+std::vector<double> TraceSynchronously(CBatch& batch, uint64_t maxOps, IDrawSurface* surface) {
     CRandom random;
     std::string error;
     BeginBatch(batch, random, surface, error);
-    const double threshold = TerminationThreshold(batch);
-    for (uint64_t op = 0; op < maxOps && !batch.rayQueue.IsEmpty(); ++op) {
-        CTraceContext context(batch, random, surface);
-        TraceOp(context, threshold);
-    }
-}
-
-std::vector<double> LaunchedPerKey(const CBatch& batch) {
     std::vector<double> launched(batch.model.results.GetSize(), 0.0);
     for (uint32_t i = 0; i < batch.rayQueue.GetCount(); ++i) {
         const CRay& ray = batch.rayQueue.FromHead(i);
         launched[static_cast<size_t>(ray.resultIndex)] += ray.intensity;
+    }
+    const double threshold = TerminationThreshold(batch);
+    for (uint64_t op = 0; op < maxOps && !batch.rayQueue.IsEmpty(); ++op) {
+        CTraceContext context(batch, random, surface);
+        TraceOp(context, threshold);
     }
     return launched;
 }
@@ -45,10 +42,18 @@ std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched
     return balance;
 }
 
-double TotalAbsorbed(const CResultList& list) {
-    double sum = 0;
-    for (uint32_t k = 0; k < list.GetSize(); ++k) sum += list[k].absorbed;
-    return sum;
+std::vector<double> Tallies(const CModel& model) {
+    std::vector<double> tallies;
+    for (uint32_t k = 0; k < model.results.GetSize(); ++k) {
+        tallies.push_back(model.results[k].lost);
+        tallies.push_back(model.results[k].remainder);
+        for (const CLayer& layer : model) {
+            tallies.push_back(layer.results[k].absorbed);
+            tallies.push_back(layer.results[k].pathLength);
+            for (const CPlane& plane : layer) tallies.push_back(plane.results[k].absorbed);
+        }
+    }
+    return tallies;
 }
 
 }  // namespace brelix::test

@@ -14,7 +14,8 @@ namespace brelix::test {
 using namespace samples;
 
 // Traces a batch on the calling thread as the worker does, until the queue is empty or `maxOps` ops.
-void TraceSynchronously(CBatch& batch, uint64_t maxOps = UINT64_MAX, IDrawSurface* surface = nullptr);
+// Returns the source intensity launched per result index.
+std::vector<double> TraceSynchronously(CBatch& batch, uint64_t maxOps = UINT64_MAX, IDrawSurface* surface = nullptr);
 
 // Per result index: launched - (absorbed everywhere + remainder + lost + queued). Conservation makes
 // each entry zero up to rounding.
@@ -23,10 +24,9 @@ struct CBalance {
     double accounted = 0;
 };
 std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched);
-// The source intensity launched per result index, read from the queue right after generation.
-std::vector<double> LaunchedPerKey(const CBatch& batch);
 
-// Sum of a plane's or layer's absorbed tallies over all records.
-double TotalAbsorbed(const CResultList& list);
+// Every tally of a model (lost, remainder, and every layer's and plane's absorbed and path length), in
+// one list for comparing traces bit for bit.
+std::vector<double> Tallies(const CModel& model);
 
 }  // namespace brelix::test

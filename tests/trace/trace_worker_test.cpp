@@ -48,20 +48,6 @@ void BuildCell(CBatch& batch) {
     batch.seed = 77;
 }
 
-// Every tally of two traced models, compared bit for bit.
-void ExpectSameTallies(const CModel& a, const CModel& b) {
-    ASSERT_EQ(a.results.GetSize(), b.results.GetSize());
-    for (uint32_t k = 0; k < a.results.GetSize(); ++k) {
-        EXPECT_EQ(a.results[k].lost, b.results[k].lost);
-        EXPECT_EQ(a.results[k].remainder, b.results[k].remainder);
-        for (uint32_t l = 0; l < a.GetCount(); ++l) {
-            EXPECT_EQ(a[l].results[k].absorbed, b[l].results[k].absorbed);
-            for (uint32_t p = 0; p < a[l].GetCount(); ++p)
-                EXPECT_EQ(a[l][p].results[k].absorbed, b[l][p].results[k].absorbed);
-        }
-    }
-}
-
 TEST(CThTrace, EmptyBatchFinishesAndTheThreadEnds) {
     CBatch batch;
     batch.model.Append();
@@ -89,7 +75,7 @@ TEST(CThTrace, WorkerMatchesTheSynchronousTraceAndRunsAgain) {
     for (int run = 0; run < 2; ++run) {
         Start(worker, batch, &surface, nullptr);
         WaitUntilEnded(worker);
-        ExpectSameTallies(batch.model, reference.model);
+        EXPECT_EQ(Tallies(batch.model), Tallies(reference.model));
         EXPECT_EQ(batch.traceOps.load(), reference.traceOps.load());
     }
 }
@@ -122,7 +108,7 @@ TEST(CThTrace, PauseAndResumeGiveTheSameTallies) {
         worker.Resume();
     }
     WaitUntilEnded(worker);
-    ExpectSameTallies(batch.model, reference.model);
+    EXPECT_EQ(Tallies(batch.model), Tallies(reference.model));
     EXPECT_EQ(batch.traceOps.load(), reference.traceOps.load());
 }
 
