@@ -43,8 +43,8 @@ void BuildCell(CBatch& batch) {
     SetNormalIncidenceSources(batch, 10);
     batch.xOffset = 0.5;
     batch.yOffset = 5;
-    batch.wavelengthSweep = {600, 900, 100, 0};
-    batch.declinationSweep = {0, 40, 20, 0};
+    batch.wavelengthSweep = {600, 900, 300, 0};
+    batch.declinationSweep = {0, 40, 40, 0};
     batch.seed = 77;
 }
 
