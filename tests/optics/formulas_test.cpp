@@ -86,8 +86,9 @@ TEST(HitTest, SidesCornersAndEdgeTolerancesOnEveryAxisPair) {
     }
 }
 
-// Along a tilted plane's normal cos(theta_i) can round a hair above 1; the formulas must stay finite.
-TEST(Formulas, RayAlongATiltedNormalStaysFinite) {
+// On tilted planes cos(theta_i) along the normal can round a hair above 1, and near grazing
+// 1 - sin^2(theta_t) a hair below 0; the formulas must stay finite.
+TEST(Formulas, RoundingOnTiltedPlanesStaysFinite) {
     int roundedPastOne = 0;
     for (int i = 1; i <= 60; ++i) {
         const double a = 0.05 * i, c = std::cos(a), s = std::sin(a);
@@ -100,6 +101,11 @@ TEST(Formulas, RayAlongATiltedNormalStaysFinite) {
         EXPECT_NEAR(BareTransmittance(1.0, 1.5, mu), 0.96, 1e-12);
         EXPECT_NEAR(Refract(plane, ray, 1.0, 1.5), 0.0, 1e-5);
         EXPECT_LT(Distance(Direction(ray), N), 1e-12);
+        // Equal indices pass a grazing ray straight on.
+        CRay grazing = MakeRay({0, 0, 0}, Direction(plane.edge1) + 1e-9 * N);
+        const Vec along = Direction(grazing);
+        Refract(plane, grazing, 1.3, 1.3);
+        EXPECT_LT(Distance(Direction(grazing), along), 3e-8);
     }
     EXPECT_GT(roundedPastOne, 0) << "no case exercised the rounding";
 }
