@@ -66,21 +66,22 @@ TEST(DataReaders, ColumnsOfEveryFormat) {
     }
 }
 
-// Each line follows the row "7 8"; a line keeps the previous line's values in the columns it does not
-// supply, so a blank or text line repeats that row. A number ends where scanf's "%f" would end it.
+// Each line follows the row "-5 8" and the row it gives, the last in order, is compared. A line keeps the
+// previous line's values in the columns it does not supply, so a blank or text line repeats that row. A
+// number ends where scanf's "%f" would end it.
 TEST(DataReaders, LinesKeepThePreviousColumnsTheyDoNotSupply) {
     // clang-format off
     const std::pair<std::string, Values> cases[] = {
-        {"410", {410, 8}}, {"", {7, 8}}, {"x 1", {7, 8}}, {"410 x 0.25", {410, 8}}, {"410,5 0.25", {410, 8}},
-        {std::string("410\0 0.25", 9), {410, 8}}, {"+-1 2", {7, 8}}, {"  410\t\t 0.25  ", {410, 0.25}},
-        {"410\v\f0.125\r", {410, 0.125}}, {"1.5-2", {1.5, -2}}, {"+400 -0.5", {400, -0.5}},
+        {"410", {410, 8}}, {"", {-5, 8}}, {"410 x 0.25", {410, 8}}, {"410,5 0.25", {410, 8}},
+        {std::string("410\0 0.25", 9), {410, 8}}, {"+-1 2", {-5, 8}}, {"  410\t\t 0.25  ", {410, 0.25}},
+        {"x 1", {-5, 8}}, {"410\v\f0.125\r", {410, 0.125}}, {"1.5-2", {1.5, -2}}, {"+400 -0.5", {400, -0.5}},
         {"1e39 -1e39", {HUGE_VALF, -HUGE_VALF}}, {"1e5000 1e-5000", {HUGE_VALF, 0}}, {"1e-50 -1e-60", {0, 0}},
     };
     // clang-format on
     COpticalData table;
     for (const auto& [line, expected] : cases) {
-        Read("7 8\n" + line + "\n", kPlaneTable, table);
-        const COpticalPoint& row = table[expected[0] < 7 ? 0 : table.GetCount() - 1];
+        Read("-5 8\n" + line + "\n", kPlaneTable, table);
+        const COpticalPoint& row = table[table.GetCount() - 1];
         EXPECT_EQ((Values{row.wavelength, row.reflectance}), expected) << line;
     }
     Read("500 1.5 0.01 2\n1000\n", FormatWNKS, table);
