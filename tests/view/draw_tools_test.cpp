@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <utility>
 #include <vector>
 
@@ -34,6 +36,8 @@ TEST(CDrawTools, ProjectionCompressionClampingAndReset) {
     compressed.ResetView(false);
     EXPECT_EQ(compressed.ProjectPoint(0, 5, 0), (CPoint{300, 305}));
     EXPECT_EQ(compressed.stepFactor, 0.5);
+    compressed.rotation = 2 * std::asin(1.0) / 2;  // a quarter turn takes +x to -y: one pixel up
+    EXPECT_EQ(compressed.ProjectPoint(1, 0, 0), (CPoint{300, 299}));
     compressed.ResetView(true);
     EXPECT_EQ(compressed.stepFactor, 0.9);
     tools.scale = 1e300;  // far points stay inside the pixel range
