@@ -100,7 +100,7 @@ TEST(FormatBatchResults, ColumnSumsStopAtTwoHundredColumnsButRowTotalsDoNot) {
 }
 
 // The worker adds records while tables are made: every table must be whole, with every cell of every row
-// present (a row still being created may show empty ones), and rows are never lost.
+// present (a row still being created may show empty ones). Runs under ThreadSanitizer too.
 TEST(FormatBatchResults, WellFormedWhileTheWorkerAddsResults) {
     CBatch batch;
     CLayer& layer = AddLayer(batch.model, "L", {"A", "B"});
