@@ -260,7 +260,7 @@ int Info(const std::vector<std::string>& args, CCliEnvironment& env) {
         PrintSweep(out, "Z Position", batch.zSweep, "");
         PrintSweep(out, "Azimuth Angle", batch.azimuthSweep, " deg");
         PrintSweep(out, "Declination Angle", batch.declinationSweep, " deg");
-        const uint64_t limit = kSourceRayMemoryLimit / BytesPerSourceRay(batch);
+        const uint64_t limit = kMaxSourceRays;
         const uint64_t rays = CountSourceRays(batch, limit);
         out << "  Source rays: " << (rays > limit ? "more than " + FormatInt(static_cast<int64_t>(limit))
                                                   : FormatInt(static_cast<int64_t>(rays)))

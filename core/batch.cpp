@@ -49,7 +49,9 @@ void CBatch::Reseed() { Reseed(static_cast<uint32_t>(std::time(nullptr))); }
 
 void CBatch::Reseed(uint32_t clockSeconds) {
     CRandom random(clockSeconds);
-    for (int i = 0; i < 10; ++i) seed = static_cast<uint32_t>(random.Next());
+    int tenth = 0;
+    for (int i = 0; i < 10; ++i) tenth = random.Next();
+    seed.store(static_cast<uint32_t>(tenth));
 }
 
 }  // namespace brelix

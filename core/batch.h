@@ -54,7 +54,8 @@ public:
     uint32_t subdivideTheta = 4;
     uint32_t subdivideXi = 16;
     uint32_t subdivideScatter = 2;
-    // Set by ray generation when the sweep is stepped; choose the results' columns.
+    // Set by ray generation when the sweep is stepped; choose the results' columns. The worker writes them
+    // while the results may be formatted, so both sides go through std::atomic_ref.
     int32_t xVaries = 0, yVaries = 0, zVaries = 0, wavelengthVaries = 0, azimuthVaries = 0,
             declinationVaries = 0;
     int32_t spareFlag = 1;
@@ -64,10 +65,13 @@ public:
     int32_t useSpectrumFile = 0;
     CSpectrum spectrum;
     double constantIntensity = 1.0;
-    uint32_t seed = 0;
+    // "Re-seed" may write it while the worker reads it to start a batch.
+    std::atomic<uint32_t> seed{0};
     // Written by the worker, read by the user interface.
     std::atomic<uint32_t> pendingRays{0};
     std::atomic<uint64_t> traceOps{0};
+    // Rays whose path reached the interaction limit and ended as remainder.
+    std::atomic<uint64_t> expiredRays{0};
     std::atomic<uint32_t> tracing{0};
     int32_t drawOnRaytrace = 1;
     int32_t viewFlags[3] = {1, 0, 0};

@@ -75,6 +75,8 @@ public:
     uint32_t dividesLeft = 0;
     const CPlane* lastPlane = nullptr;
     int32_t resultIndex = 0;
+    // Trace ops spent on this ray's path since its source ray was launched; split rays inherit it.
+    uint32_t interactions = 0;
 };
 
 std::ostream& operator<<(std::ostream& os, const CRay& ray);

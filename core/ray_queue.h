@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "core/ray.h"
@@ -21,8 +23,28 @@ public:
     const CRay& Head() const { return rays_.back(); }
     void RemoveHead() { rays_.pop_back(); }
     void RemoveAll() { rays_.clear(); }
-    // Makes room for at least `count` rays in all.
-    void Reserve(uint32_t count) { rays_.reserve(count); }
+    // Removes every ray and gives their memory back.
+    void Release() { std::vector<CRay>().swap(rays_); }
+    // Makes room for at least `count` rays in all. Throws std::bad_alloc when they could not be held.
+    void Reserve(uint64_t count) {
+        if (count > UINT32_MAX) throw std::bad_alloc();
+        rays_.reserve(count);
+    }
+    // Makes room for `count` more rays, so that the pushes that follow cannot fail halfway. Grows
+    // geometrically, unless only the exact room can be had.
+    void ReserveMore(uint64_t count) {
+        const uint64_t needed = rays_.size() + count;
+        if (needed <= rays_.capacity()) return;
+        try {
+            Reserve(std::max<uint64_t>(needed, uint64_t{rays_.capacity()} * 2));
+        } catch (const std::bad_alloc&) {
+            Reserve(needed);
+        }
+    }
+    // Removes the rays above the first `count`, the most recently pushed.
+    void Truncate(uint32_t count) {
+        if (count < rays_.size()) rays_.resize(count);
+    }
     bool IsEmpty() const { return rays_.empty(); }
     uint32_t GetCount() const { return static_cast<uint32_t>(rays_.size()); }
     // The ray at a depth below the head (0 = head); for inspecting a queue.

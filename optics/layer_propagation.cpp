@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "optics/formulas.h"
+#include "optics/ray_split.h"
 
 namespace brelix {
 
@@ -21,23 +22,6 @@ void Attenuate(CLayer& layer, CRay& ray, double length) {
     }
 }
 
-namespace {
-
-// Replaces the head ray by `count` copies of it sharing its intensity; `prepare` finishes each copy
-// before it is pushed. The copies are pushed in order, so the last one is traced first.
-template <class Prepare>
-void ReplaceHeadByCopies(CRayQueue& queue, uint64_t count, Prepare&& prepare) {
-    const CRay parent = queue.Head();
-    queue.RemoveHead();
-    for (uint64_t k = 0; k < count; ++k) {
-        CRay child = parent;
-        prepare(child, k);
-        queue.Push(child);
-    }
-}
-
-}  // namespace
-
 ELayerStep PropagateInLayer(CTraceContext& context, CLayer& layer, const CPlane& plane) {
     CBatch& batch = context.batch;
     CRayQueue& queue = batch.rayQueue;
@@ -55,7 +39,7 @@ ELayerStep PropagateInLayer(CTraceContext& context, CLayer& layer, const CPlane&
             const uint32_t Nscatter = batch.subdivideScatter;
             if (Nscatter != 0) {
                 const double I = ray.intensity;
-                ReplaceHeadByCopies(queue, Nscatter, [&](CRay& copy, uint64_t) {
+                ReplaceHeadByCopies(context, Nscatter, [&](CRay& copy, uint64_t) {
                     copy.Normalize();
                     copy.intensity = I / Nscatter;
                 });
@@ -88,7 +72,7 @@ ELayerStep PropagateInLayer(CTraceContext& context, CLayer& layer, const CPlane&
             // emission wavelength, under the result key of that wavelength.
             const double I = ray.intensity;
             CModel& model = batch.model;
-            ReplaceHeadByCopies(queue, N, [&](CRay& child, uint64_t) {
+            ReplaceHeadByCopies(context, N, [&](CRay& child, uint64_t) {
                 IsotropicDirection(child, context.random);
                 child.Normalize();
                 child.wavelength = layer.GetEmissionWavelength(lambda, context.random);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "optics/formulas.h"
+#include "optics/ray_split.h"
 
 namespace brelix {
 
@@ -37,6 +38,8 @@ void AbsorbOnReflector(CPlane& plane, CRay& ray) {
 // split deterministically while the ray has divides left, chosen at random with probability T below.
 void RefractingInterface(CTraceContext& context, CPlane& plane) {
     CBatch& batch = context.batch;
+    // Room for the transmitted copy first: once the ray is changed, a failed push would lose that light.
+    batch.rayQueue.ReserveMore(1);
     CRay& ray = batch.rayQueue.Head();
     ray.Advance();
     if (!IsLayerOf(batch.model, plane.LyrTransmit)) return LoseHead(batch);
@@ -108,20 +111,16 @@ void LambertianReflection(CTraceContext& context, CPlane& plane) {
         return;
     }
     ray.thetaXiSubdivided = 1;
-    const CRay parent = ray;
-    batch.rayQueue.RemoveHead();
-    for (uint32_t i = 0; i < Ntheta; ++i) {
-        for (uint32_t j = 0; j < Nxi; ++j) {
-            CRay child = parent;
-            const int r1 = random.Next();
-            const int r2 = random.Next();
-            const double phi = 2 * kPi * ((r1 / 32768.0) / Ntheta + static_cast<double>(i) / Ntheta);
-            const double theta = std::asin(std::sqrt((r2 / 32768.0) / Nxi + static_cast<double>(j) / Nxi));
-            child.intensity = parent.intensity / Ntheta / Nxi;
-            LambertianDirection(plane, child, phi, theta);
-            batch.rayQueue.Push(child);
-        }
-    }
+    const double I = ray.intensity;
+    ReplaceHeadByCopies(context, uint64_t{Ntheta} * Nxi, [&](CRay& child, uint64_t k) {
+        const uint64_t i = k / Nxi, j = k % Nxi;
+        const int r1 = random.Next();
+        const int r2 = random.Next();
+        const double phi = 2 * kPi * ((r1 / 32768.0) / Ntheta + static_cast<double>(i) / Ntheta);
+        const double theta = std::asin(std::sqrt((r2 / 32768.0) / Nxi + static_cast<double>(j) / Nxi));
+        child.intensity = I / Ntheta / Nxi;
+        LambertianDirection(plane, child, phi, theta);
+    });
 }
 
 // Randomise Tail Transmit Subdivide: the ray's first such plane spreads it over N random points of the
@@ -140,24 +139,24 @@ void PositionSubdivide(CTraceContext& context, CPlane& plane) {
         return;
     }
     ray.positionSubdivided = 1;
-    const CRay parent = ray;
-    batch.rayQueue.RemoveHead();
-    for (uint32_t k = 0; k < N; ++k) {
-        CRay child = parent;
+    const double I = ray.intensity;
+    ReplaceHeadByCopies(context, N, [&](CRay& child, uint64_t) {
         RandomPointOnPlane(plane, child, context.random);
-        child.intensity = parent.intensity / N;
+        child.intensity = I / N;
         child.layer = plane.LyrTransmit;
-        batch.rayQueue.Push(child);
-    }
+    });
 }
 
 }  // namespace
 
-bool IsPlaneWithoutEffect(const CPlane& plane, const CLayer& layer) {
-    if (plane.planeType > RandomiseTailTransmitSubdivide) return true;
-    if (plane.planeType == TranslateAcrossProportional || plane.planeType == TranslateAcrossRandomizeTail)
-        return plane.PlnTransmit < 0 || static_cast<uint32_t>(plane.PlnTransmit) >= layer.GetCount();
-    return false;
+const char* NoEffectReason(const CPlane& plane, const CLayer& layer) {
+    if (plane.planeType > RandomiseTailTransmitSubdivide) return "its plane type has no optical model";
+    if (plane.planeType == TranslateAcrossProportional || plane.planeType == TranslateAcrossRandomizeTail) {
+        if (plane.PlnTransmit < 0 || static_cast<uint32_t>(plane.PlnTransmit) >= layer.GetCount())
+            return "its target plane is not in the layer";
+        if (&layer[static_cast<uint32_t>(plane.PlnTransmit)] == &plane) return "its target plane is itself";
+    }
+    return nullptr;
 }
 
 void InteractWithPlane(CTraceContext& context, CPlane& plane) {

@@ -2,34 +2,41 @@
 
 #include <cmath>
 
-#include "core/format.h"
-
 namespace brelix {
 
 namespace {
 
+void SetFlag(int32_t& flag, int32_t value) { std::atomic_ref<int32_t>(flag).store(value, std::memory_order_relaxed); }
+
 // Runs `body` for each value of a sweep. After each pass the varies flag tells whether the sweep steps;
-// a sweep that does not step (Step <= 0, or Stop below Start) ends after its single pass.
+// a sweep that does not step (Step <= 0, or Stop below Start) ends after its single pass, and so does one
+// whose step no longer moves the value (it would repeat the last value for ever).
 template <class Body>
 void ForEachSweepValue(const CSweep& sweep, int32_t& varies, Body&& body) {
     for (double value = sweep.start; value <= sweep.stop; value += sweep.step) {
-        body(value);
+        if (!body(value)) return;
         if (sweep.stop < sweep.start || sweep.step <= 0) {
-            varies = 0;
+            SetFlag(varies, 0);
             return;
         }
-        varies = 1;
+        SetFlag(varies, 1);
+        if (value + sweep.step == value) return;
     }
 }
 
 }  // namespace
 
-uint64_t CountSweepValues(const CSweep& sweep, uint64_t limit) {
+uint64_t CountSweepValues(const CSweep& sweep, uint64_t limit, bool* stalls) {
+    if (stalls) *stalls = false;
     uint64_t count = 0;
     for (double value = sweep.start; value <= sweep.stop; value += sweep.step) {
         if (++count > limit) break;
         if (sweep.stop < sweep.start || sweep.step <= 0) break;
-        if (value + sweep.step == value) return limit + 1;
+        if (value + sweep.step == value) {
+            if (value >= sweep.stop) break;
+            if (stalls) *stalls = true;
+            return limit + 1;
+        }
     }
     return count;
 }
@@ -54,29 +61,26 @@ uint64_t CountSourceRays(const CBatch& batch, uint64_t limit) {
     return total;
 }
 
-uint64_t BytesPerSourceRay(const CBatch& batch) {
-    uint64_t lists = 1;
-    for (const CLayer& layer : batch.model) lists += 1 + layer.GetCount();
-    // The ray, its records, and the key index entry.
-    return sizeof(CRay) + lists * sizeof(CResultRecord) + 64;
-}
-
-bool GenerateRays(CBatch& batch, IDrawSurface* surface, std::string& error) {
-    const uint64_t limit = kSourceRayMemoryLimit / BytesPerSourceRay(batch);
-    const uint64_t count = CountSourceRays(batch, limit);
-    if (count > limit) {
-        error = "The batch's sweeps ask for more than " + FormatInt(static_cast<int64_t>(limit)) +
-                " source rays, more than memory can hold. Use larger steps or narrower ranges.";
-        return false;
-    }
-
+EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, uint64_t extraRays, const std::atomic<uint32_t>* stop) {
     const double pi = 2 * std::asin(1.0);
     const bool drawing = batch.drawOnRaytrace && surface != nullptr;
     CModel& model = batch.model;
     CRayQueue& queue = batch.rayQueue;
-    queue.Reserve(static_cast<uint32_t>(count));
+    queue.Reserve(CountSourceRays(batch, kMaxSourceRays) + extraRays);
+
+    // Looking at the stop flag on every ray would cost more than the ray; every few thousand is soon enough.
+    constexpr uint32_t kStopCheckInterval = 4096;
+    uint32_t untilCheck = kStopCheckInterval;
+    bool stopped = false;
 
     auto emit = [&](double z, double y, double x, double declination, double azimuth, double wavelength) {
+        if (--untilCheck == 0) {
+            untilCheck = kStopCheckInterval;
+            if (stop && stop->load(std::memory_order_relaxed)) {
+                stopped = true;
+                return false;
+            }
+        }
         CRay& ray = queue.Push();
         ray.SetPosition(x + batch.xOffset, y + batch.yOffset, z + batch.zOffset);
         const double alpha = (declination + batch.declinationOffset) * 2 * pi / 360;
@@ -102,6 +106,7 @@ bool GenerateRays(CBatch& batch, IDrawSurface* surface, std::string& error) {
         ray.layer = 0;
         ray.dividesLeft = batch.interfaceDivides;
         ray.resultIndex = model.FindOrAddResult(ray);
+        return true;
     };
 
     ForEachSweepValue(batch.zSweep, batch.zVaries, [&](double z) {
@@ -111,25 +116,30 @@ bool GenerateRays(CBatch& batch, IDrawSurface* surface, std::string& error) {
                     ForEachSweepValue(batch.azimuthSweep, batch.azimuthVaries, [&](double azimuth) {
                         if (!batch.useSpectrumFile) {
                             ForEachSweepValue(batch.wavelengthSweep, batch.wavelengthVaries, [&](double w) {
-                                emit(z, y, x, declination, azimuth, w);
+                                return emit(z, y, x, declination, azimuth, w);
                             });
-                            return;
+                            return !stopped;
                         }
                         const CSweep& sweep = batch.wavelengthSweep;
                         for (uint32_t i = 0; i < batch.spectrum.GetCount(); ++i) {
-                            emit(z, y, x, declination, azimuth, batch.spectrum[i].wavelength);
+                            if (!emit(z, y, x, declination, azimuth, batch.spectrum[i].wavelength)) break;
                             if (sweep.stop < sweep.start || sweep.step <= 0) {
-                                batch.wavelengthVaries = 0;
+                                SetFlag(batch.wavelengthVaries, 0);
                                 break;
                             }
-                            batch.wavelengthVaries = 1;
+                            SetFlag(batch.wavelengthVaries, 1);
                         }
+                        return !stopped;
                     });
+                    return !stopped;
                 });
+                return !stopped;
             });
+            return !stopped;
         });
+        return !stopped;
     });
-    return true;
+    return stopped ? EGeneration::Stopped : EGeneration::Done;
 }
 
 }  // namespace brelix

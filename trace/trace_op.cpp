@@ -6,6 +6,7 @@
 #include "optics/formulas.h"
 #include "optics/layer_propagation.h"
 #include "optics/plane_models.h"
+#include "trace/batch_check.h"
 #include "trace/ray_sources.h"
 
 namespace brelix {
@@ -27,14 +28,18 @@ void DrawLayers(const CBatch& batch, IDrawSurface& surface) {
     }
 }
 
-bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::string& error) {
-    batch.rayQueue.RemoveAll();
+bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::string& error,
+                const std::atomic<uint32_t>* stop) {
+    // The old rays' memory goes back first: the check below measures what is free.
+    batch.rayQueue.Release();
     batch.traceOps.store(0, std::memory_order_relaxed);
+    batch.expiredRays.store(0, std::memory_order_relaxed);
     batch.model.ClearResults();
-    const bool generated = GenerateRays(batch, surface, error);
+    const bool traceable = CheckBatch(batch, error);
+    if (traceable) GenerateRays(batch, surface, QueueHeadroom(batch), stop);
     if (batch.drawOnRaytrace && surface) DrawLayers(batch, *surface);
-    random.Seed(batch.seed);
-    return generated;
+    random.Seed(batch.seed.load());
+    return traceable;
 }
 
 void TraceOp(CTraceContext& context, double threshold) {
@@ -50,6 +55,13 @@ void TraceOp(CTraceContext& context, double threshold) {
         queue.RemoveHead();
         return;
     }
+    if (ray.interactions >= kMaxPathInteractions) {
+        batch.model.results.AddRemainder(ray, ray.intensity);
+        batch.expiredRays.store(batch.expiredRays.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        queue.RemoveHead();
+        return;
+    }
+    ++ray.interactions;
 
     // The nearest front-side hit among the planes of the ray's layer, leaving out the plane it last met.
     CLayer* layer = batch.model.GetAt(static_cast<uint32_t>(ray.layer));
@@ -80,6 +92,18 @@ void TraceOp(CTraceContext& context, double threshold) {
 
     if (PropagateInLayer(context, *layer, *found) == ELayerStep::OpFinished) return;
     InteractWithPlane(context, *found);
+}
+
+CInFlight EndQueuedRaysAsRemainder(CBatch& batch) {
+    CInFlight inFlight;
+    for (CRayQueue& queue = batch.rayQueue; !queue.IsEmpty(); queue.RemoveHead()) {
+        const CRay& ray = queue.Head();
+        batch.model.results.AddRemainder(ray, ray.intensity);
+        ++inFlight.rays;
+        inFlight.intensity += ray.intensity;
+    }
+    batch.pendingRays.store(0, std::memory_order_relaxed);
+    return inFlight;
 }
 
 }  // namespace brelix

@@ -1,5 +1,7 @@
 #include "trace/trace_worker.h"
 
+#include <new>
+
 #include "core/random.h"
 #include "optics/trace_context.h"
 #include "trace/trace_op.h"
@@ -66,6 +68,12 @@ void CThTrace::Show(const CStartRecord& record, const std::string& text) const {
     if (record.messages) record.messages->Show(text, "CThTrace Error");
 }
 
+void CThTrace::RunOutOfMemory(const CStartRecord& record) {
+    failure.store(OutOfMemory);
+    Show(record, "Not enough memory to go on tracing batch \"" + record.batch->name +
+                     "\": the trace was stopped. The results so far are kept.");
+}
+
 void CThTrace::Run() {
     CRandom random;
     CStartRecord record;
@@ -99,8 +107,17 @@ void CThTrace::Run() {
             }
             CBatch& batch = *record.batch;
             threshold = TerminationThreshold(batch);
+            failure.store(NoFailure);
             std::string error;
-            if (!BeginBatch(batch, random, record.surface, error)) Show(record, error);
+            try {
+                if (!BeginBatch(batch, random, record.surface, error, &stopRequest)) {
+                    failure.store(BatchRefused);
+                    Show(record, error);
+                }
+            } catch (const std::bad_alloc&) {
+                RunOutOfMemory(record);
+                break;
+            }
             finished.store(0);
         }
         if (stopRequest.load()) break;
@@ -122,8 +139,13 @@ void CThTrace::Run() {
             exiting_ = true;
             break;
         }
-        CTraceContext context(batch, random, record.surface);
-        TraceOp(context, threshold);
+        CTraceContext context(batch, random, record.surface, &stopRequest);
+        try {
+            TraceOp(context, threshold);
+        } catch (const std::bad_alloc&) {
+            RunOutOfMemory(record);
+            break;
+        }
     }
 
     {

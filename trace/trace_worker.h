@@ -21,6 +21,13 @@ namespace brelix {
 // has finished a batch and is not to end. Stop() joins the thread.
 class CThTrace {
 public:
+    // Why the worker's last batch did not run to its end, besides a stop asked for.
+    enum EFailure : uint32_t {
+        NoFailure = 0,
+        BatchRefused = 1,  // CheckBatch refused it: nothing was traced
+        OutOfMemory = 2,   // memory ran out: the trace stopped, the results so far are kept
+    };
+
     CThTrace() = default;
     CThTrace(const CThTrace&) = delete;
     CThTrace& operator=(const CThTrace&) = delete;
@@ -40,10 +47,11 @@ public:
     void Stop();
     bool IsAlive() const { return alive.load() != 0; }
 
-    // Written by the worker.
+    // Written by the worker. A stop asked for also ends long ray generations and splits early.
     std::atomic<uint32_t> alive{0};
     std::atomic<uint32_t> suspended{0};
     std::atomic<uint32_t> finished{1};
+    std::atomic<uint32_t> failure{NoFailure};
     // Written by the document (the worker clears the requests as it takes them, and at its end).
     std::atomic<uint32_t> batchRequest{0};
     std::atomic<uint32_t> stopRequest{0};
@@ -66,6 +74,8 @@ private:
     // Waits until a new batch or a stop is asked for.
     void WaitForRequest();
     void Show(const CStartRecord& record, const std::string& text) const;
+    // Reports that memory ran out; the trace ends with its results and queue as they are.
+    void RunOutOfMemory(const CStartRecord& record);
 
     std::thread thread_;
     mutable std::mutex mutex_;

@@ -108,7 +108,8 @@ CPoint CDrawTools::ProjectPoint(double x, double y, double z) const {
         yr = r * std::sin(phi);
     }
     // Compression divides x and y by 10 and z by 20.
-    const double cx = 9 * compressX + 1, cy = 9 * compressY + 1, cz = 19 * compressZ + 1;
+    // In double arithmetic: a stored switch may hold any 32-bit value.
+    const double cx = 9.0 * compressX + 1, cy = 9.0 * compressY + 1, cz = 19.0 * compressZ + 1;
     return {ToPixel((xr / cx) * scale + originX + 0.5),
             ToPixel(originY - (z / cz) * sinTilt * scale - (yr / cy) * cosTilt * scale + 0.5)};
 }

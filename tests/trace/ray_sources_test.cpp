@@ -10,8 +10,7 @@ namespace {
 
 // The rays of a batch in generation order (the queue's head is the last one made).
 std::vector<CRay> Generate(CBatch& batch) {
-    std::string error;
-    EXPECT_TRUE(GenerateRays(batch, nullptr, error)) << error;
+    EXPECT_EQ(GenerateRays(batch, nullptr), EGeneration::Done);
     std::vector<CRay> rays;
     for (uint32_t i = batch.rayQueue.GetCount(); i-- > 0;) rays.push_back(batch.rayQueue.FromHead(i));
     batch.rayQueue.RemoveAll();
@@ -87,14 +86,15 @@ TEST(GenerateRays, EmptyAndRunawaySweeps) {
     batch.ySweep = {5, 9, -2, 0};  // a step of 0 or less: one value
     EXPECT_EQ(Generate(batch).size(), 1u);
 
-    // A step too small to move the value, or more rays than memory holds: nothing, and the reason.
-    for (CSweep sweep : {CSweep{1e20, 2e20, 1, 0}, CSweep{0, 1, 1e-12, 0}}) {
-        batch.xSweep = sweep;
-        std::string error;
-        EXPECT_FALSE(GenerateRays(batch, nullptr, error));
-        EXPECT_NE(error.find("source rays"), std::string::npos);
-        EXPECT_TRUE(batch.rayQueue.IsEmpty());
-    }
+    // A step too small to move the value on: a sweep already at Stop has its one value; one below Stop
+    // would never end.
+    batch.xSweep = {600, 600, 1.6e-314, 0};
+    EXPECT_EQ(Generate(batch).size(), 1u);
+    bool stalls = false;
+    EXPECT_EQ(CountSweepValues(batch.xSweep, 100, &stalls), 1u);
+    EXPECT_FALSE(stalls);
+    EXPECT_EQ(CountSweepValues({600, 601, 1e-14, 0}, 100, &stalls), 101u);
+    EXPECT_TRUE(stalls);
     EXPECT_EQ(CountSweepValues({0, 1, 0.5, 0}, 100), 3u);
     EXPECT_EQ(CountSweepValues({0, 1000, 1, 0}, 100), 101u);
 }
