@@ -229,8 +229,7 @@ uint64_t ResultRecordsAllocated(uint64_t count) {
     return allocated;
 }
 
-std::string MemoryProblem(const CBatch& batch) {
-    const uint64_t available = AvailableMemoryBytes();
+std::string MemoryProblem(const CBatch& batch, uint64_t available) {
     const CSplitKinds kinds = SplitsOf(batch.model);
     struct CSplit {
         bool possible;
@@ -246,8 +245,7 @@ std::string MemoryProblem(const CBatch& batch) {
         {kinds.lambertian || kinds.scatter,
          kinds.lambertian ? "a Lambertian reflection splits a ray into Subdivide (theta) x Subdivide (xi) = "
                           : "a scattering event splits a ray into Subdivide (theta) x Subdivide (xi) = ",
-         FormatInt(batch.subdivideTheta) + " x " + FormatInt(batch.subdivideXi),
-         ThetaXi(batch)},
+         FormatInt(batch.subdivideTheta) + " x " + FormatInt(batch.subdivideXi), ThetaXi(batch)},
     };
     for (const CSplit& split : splits) {
         if (!split.possible) continue;
@@ -258,10 +256,15 @@ std::string MemoryProblem(const CBatch& batch) {
                    FormatBytes(available) + " is available. Use smaller subdivisions";
     }
 
-    const uint64_t sources = CountSourceRays(batch, kMaxSourceRays);
-    if (sources > kMaxSourceRays)
-        return "its sweeps give more than " + FormatInt(static_cast<int64_t>(kMaxSourceRays)) +
+    // Counting stops where the rays alone could not be held: a sweep is walked value by value.
+    const uint64_t limit = std::min<uint64_t>(kMaxSourceRays, available / sizeof(CRay));
+    const uint64_t sources = CountSourceRays(batch, limit);
+    if (sources > limit && limit == kMaxSourceRays)
+        return "its sweeps give more than " + FormatInt(static_cast<int64_t>(limit)) +
                " source rays, more than a batch can hold. Use larger steps or narrower ranges";
+    if (sources > limit)
+        return "its sweeps give more than " + FormatInt(static_cast<int64_t>(limit)) + " source rays, more than the " +
+               FormatBytes(available) + " of memory available can hold. Use larger steps or narrower ranges";
     const uint64_t need = BatchMemoryBytes(batch, sources);
     if (need > available)
         return "its " + FormatInt(static_cast<int64_t>(sources)) + " source rays, their result records and the rays " +
@@ -288,7 +291,9 @@ uint64_t BatchMemoryBytes(const CBatch& batch, uint64_t sourceRays) {
     return (sourceRays + QueueHeadroom(batch)) * sizeof(CRay) + records + sourceRays * kKeyIndexBytes;
 }
 
-bool CheckBatch(const CBatch& batch, std::string& error) {
+bool CheckBatch(const CBatch& batch, std::string& error) { return CheckBatch(batch, error, AvailableMemoryBytes()); }
+
+bool CheckBatch(const CBatch& batch, std::string& error, uint64_t availableMemory) {
     std::string problem = CheckSweepsAndSource(batch);
     if (problem.empty()) {
         CFiniteCheck check;
@@ -299,7 +304,7 @@ bool CheckBatch(const CBatch& batch, std::string& error) {
         }
         if (!check.problem.empty()) problem = check.problem + "; every value must be a finite number";
     }
-    if (problem.empty() && CountSourceRays(batch, kMaxSourceRays) > 0) {
+    if (problem.empty() && CountSourceRays(batch, 1) > 0) {
         const double lowest = LowestSourceWavelength(batch);
         if (lowest <= 0) {
             const std::string reason = NeedsPositiveWavelength(batch.model);
@@ -308,7 +313,7 @@ bool CheckBatch(const CBatch& batch, std::string& error) {
                           ", which needs wavelengths above 0";
         }
     }
-    if (problem.empty()) problem = MemoryProblem(batch);
+    if (problem.empty()) problem = MemoryProblem(batch, availableMemory);
     if (problem.empty()) return true;
     error = "Batch " + Quoted(batch.name) + " cannot be traced: " + problem + ".";
     return false;

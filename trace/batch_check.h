@@ -26,5 +26,7 @@ uint64_t BatchMemoryBytes(const CBatch& batch, uint64_t sourceRays);
 // spectrum to use has points), that its sweeps end, and that its rays and its largest split fit in the
 // memory available. Otherwise `error` names the batch, the element and the field, and what to change.
 bool CheckBatch(const CBatch& batch, std::string& error);
+// The same with the memory available given.
+bool CheckBatch(const CBatch& batch, std::string& error, uint64_t availableMemory);
 
 }  // namespace brelix

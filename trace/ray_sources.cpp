@@ -1,5 +1,6 @@
 #include "trace/ray_sources.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace brelix {
@@ -28,6 +29,13 @@ void ForEachSweepValue(const CSweep& sweep, int32_t& varies, Body&& body) {
 
 uint64_t CountSweepValues(const CSweep& sweep, uint64_t limit, bool* stalls) {
     if (stalls) *stalls = false;
+    // Each addition is rounded by at most half an ulp of the largest value, so a step well above that
+    // moves on by at least step - ulp/2: a sweep far beyond the limit is known without walking it.
+    const double largest = std::max(std::fabs(sweep.start), std::fabs(sweep.stop));
+    const double ulp = std::nextafter(largest, INFINITY) - largest;
+    if (sweep.step > ulp && sweep.stop > sweep.start &&
+        (sweep.stop - sweep.start) / (sweep.step + ulp / 2) > static_cast<double>(limit) + 1)
+        return limit + 1;
     uint64_t count = 0;
     for (double value = sweep.start; value <= sweep.stop; value += sweep.step) {
         if (++count > limit) break;

@@ -31,6 +31,10 @@ TEST(CDrawTools, ProjectionCompressionClampingAndReset) {
     CDrawTools compressed = tools;
     compressed.compressX = compressed.compressY = compressed.compressZ = 1;  // x and y by 10, z by 20
     EXPECT_EQ(compressed.ProjectPoint(10, -30, 40), tools.ProjectPoint(1, -3, 2));
+    // A stored switch may hold any 32-bit value; the factor must not overflow an int.
+    CDrawTools huge = tools;
+    huge.compressX = huge.compressY = huge.compressZ = 300000000;
+    EXPECT_EQ(huge.ProjectPoint(2700000001.0 * 1, -2700000001.0 * 3, 5700000001.0 * 2), tools.ProjectPoint(1, -3, 2));
     // Resetting the view keeps the colour scale unless it resets everything.
     compressed.stepFactor = 0.5;
     compressed.ResetView(false);

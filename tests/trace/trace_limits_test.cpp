@@ -1,0 +1,238 @@
+// Batches that must not crash, hang, exhaust memory or give NaN: they are refused before they start, or
+// their trace ends with every bit of intensity accounted for.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <mutex>
+#include <new>
+#include <string>
+#include <thread>
+
+#include "optics/plane_models.h"
+#include "optics/ray_split.h"
+#include "tests/support/trace_helpers.h"
+#include "trace/batch_check.h"
+#include "trace/ray_sources.h"
+#include "trace/trace_op.h"
+#include "trace/trace_worker.h"
+
+namespace brelix {
+namespace {
+
+using namespace test;
+
+void ExpectBalanced(CBatch& batch, const std::vector<double>& launched) {
+    for (const CBalance& b : Balance(batch, launched)) EXPECT_NEAR(b.accounted, b.launched, 1e-12 * b.launched);
+}
+
+TEST(PathLimits, TranslatePlaneTargetingItselfHasNoEffect) {
+    // A translate type chosen for plane 0 keeps its default target, plane 0: rays leaving the slab upward
+    // would be moved onto the plane they stand on, and meet it again, for ever.
+    CBatch batch;
+    BuildSlab(batch, 3.5, 0, 100);
+    SetNormalIncidenceSources(batch, 20);
+    CLayer& slab = batch.model[1];
+    slab[0].planeType = TranslateAcrossProportional;
+    slab[0].PlnTransmit = 0;
+    EXPECT_STREQ(NoEffectReason(slab[0], slab), "its target plane is itself");
+
+    const std::vector<double> launched = TraceSynchronously(batch, 100000);
+    ASSERT_TRUE(batch.rayQueue.IsEmpty()) << "still tracing after 100000 ops";
+    ExpectBalanced(batch, launched);
+    // The light reflected back up inside the slab passes the inert plane and leaves the model.
+    double lost = 0;
+    for (uint32_t k = 0; k < batch.model.results.GetSize(); ++k) lost += batch.model.results[k].lost;
+    EXPECT_GT(lost, 0.0);
+}
+
+TEST(PathLimits, RayBetweenPerfectMirrorsEndsAsRemainderAtItsLifetime) {
+    CBatch batch;
+    CLayer& layer = batch.model.Append();
+    SetHorizontal(AddPlane(layer, "Floor", PlanarReflector), -10, false, 100);
+    SetHorizontal(AddPlane(layer, "Ceiling", PlanarReflector), 10, true, 100);
+    for (CPlane& mirror : layer) mirror.SetConstants(0, 0, 1.0);
+    SetNormalIncidenceSources(batch, 1);
+    batch.minIntensity = 0;
+
+    const std::vector<double> launched = TraceSynchronously(batch, 2 * kMaxPathInteractions);
+    ASSERT_TRUE(batch.rayQueue.IsEmpty()) << "still tracing";
+    EXPECT_EQ(batch.expiredRays.load(), 1u);
+    EXPECT_EQ(batch.traceOps.load(), kMaxPathInteractions + 1);
+    EXPECT_EQ(batch.model.results[0].remainder, 1.0);
+    ExpectBalanced(batch, launched);
+}
+
+// Each case spoils a good batch in one way; the check names what is wrong.
+TEST(BatchCheck, RefusesWhatWouldMakeNaNNeverEndOrNotFit) {
+    const std::pair<std::function<void(CBatch&)>, std::string> cases[] = {
+        {[](CBatch& b) { b.model[1].optics.constants.rindx = NAN; }, "layer 1 \"Slab\": refractive index is nan"},
+        {[](CBatch& b) { b.model[0][0].edge1.dx = INFINITY; }, "plane 0 \"Front\" of layer 0 \"Air above\": edge 1 direction is inf"},
+        {[](CBatch& b) {
+             b.model[0][0].planeType = PlanarSingleLayerAR;
+             b.model[0][0].optics.constants.nDielectric = -INFINITY;
+         },
+         "coating index is -inf"},
+        {[](CBatch& b) {
+             b.model[1].SetMode(LayerTable);
+             COpticalPoint row;
+             row.wavelength = NAN;
+             b.model[1].optics.AppendCounted(row);
+         },
+         "layer 1 \"Slab\", table row 0: wavelength is nan"},
+        {[](CBatch& b) { b.model[0][0].planeType = PlanarSingleLayerAR; b.wavelengthSweep = {0, 10, 10, 0}; },
+         "start at the wavelength 0 nm, but plane 0 \"Front\" of layer 0 \"Air above\" has a coating"},
+        {[](CBatch& b) { b.xSweep.start = NAN; }, "the X Position sweep: Start is nan"},
+        {[](CBatch& b) { b.constantIntensity = INFINITY; }, "Constant Intensity is inf"},
+        {[](CBatch& b) { b.useSpectrumFile = 1; }, "the spectrum holds no points"},
+        {[](CBatch& b) { b.ySweep = {600, 601, 1e-14, 0}; }, "Y Position sweep's Step (1e-14) is too small"},
+        {[](CBatch& b) {
+             b.model[1][1].planeType = LambertianReflector;
+             b.subdivideTheta = b.subdivideXi = 10000000;
+         },
+         "a Lambertian reflection splits a ray into Subdivide (theta) x Subdivide (xi) = 10000000 x 10000000 rays"},
+        {[](CBatch& b) { b.xSweep = {0, 3e9, 1, 0}; }, "source rays, more than"},
+    };
+    for (const auto& [spoil, expected] : cases) {
+        SCOPED_TRACE(expected);
+        CBatch batch;
+        BuildSlab(batch, 3.5, 10, 100);
+        SetNormalIncidenceSources(batch, 2);
+        batch.name = "Slab";
+        CRandom random;
+        std::string error;
+        ASSERT_TRUE(BeginBatch(batch, random, nullptr, error)) << error;
+        spoil(batch);
+        EXPECT_FALSE(BeginBatch(batch, random, nullptr, error));
+        EXPECT_NE(error.find("Batch \"Slab\" cannot be traced: "), std::string::npos) << error;
+        EXPECT_NE(error.find(expected), std::string::npos) << error;
+        EXPECT_TRUE(batch.rayQueue.IsEmpty());
+        EXPECT_EQ(batch.model.results.GetSize(), 0u);
+    }
+}
+
+TEST(BatchCheck, RaysAndTheirRecordsMustFitTheMemoryAvailable) {
+    CBatch batch;
+    BuildSlab(batch, 3.5, 10, 100);
+    SetNormalIncidenceSources(batch, 1000);
+    const uint64_t need = BatchMemoryBytes(batch, 1000);
+    std::string error;
+    EXPECT_TRUE(CheckBatch(batch, error, need));
+    EXPECT_FALSE(CheckBatch(batch, error, need - 1));
+    EXPECT_NE(error.find("its 1000 source rays, their result records and the rays split off them would need about"),
+              std::string::npos)
+        << error;
+    EXPECT_FALSE(CheckBatch(batch, error, 999 * sizeof(CRay)));
+    EXPECT_NE(error.find("its sweeps give more than 999 source rays, more than the "),
+              std::string::npos)
+        << error;
+}
+
+TEST(BatchCheck, MemoryEstimateCountsQueueRecordsAndSplits) {
+    CBatch batch;
+    BuildLambertianSlab(batch, 3.5, 10, 100, 0.9);  // 2 layers, 4 planes: 7 result lists
+    batch.interfaceDivides = 3;
+    batch.subdivideTheta = 10;
+    batch.subdivideXi = 20;
+    // One ray left per divide and the Lambertian split; no position or scatter split in this model.
+    EXPECT_EQ(QueueHeadroom(batch), 1u + 3 + 200);
+    // 100 keys fill the first two record blocks (64 + 128).
+    EXPECT_EQ(BatchMemoryBytes(batch, 100),
+              (100 + 204) * sizeof(CRay) + 7 * 192 * sizeof(CResultRecord) + 100 * 112);
+}
+
+TEST(LongWork, GenerationAndSplitsStopWhenAskedAndKeepTheBalance) {
+    std::atomic<uint32_t> stop{1};
+    CBatch batch;
+    BuildSlab(batch, 3.5, 10, 100);
+    SetNormalIncidenceSources(batch, 100000);
+    EXPECT_EQ(GenerateRays(batch, nullptr, 0, &stop), EGeneration::Stopped);
+    EXPECT_LT(batch.rayQueue.GetCount(), 5000u);
+
+    // A split asked to stop puts the ray back as it was.
+    batch.rayQueue.Truncate(2);
+    batch.rayQueue.Head().intensity = 0.25;
+    CRandom random;
+    CTraceContext context(batch, random, nullptr, &stop);
+    EXPECT_FALSE(ReplaceHeadByCopies(context, 1000000, [](CRay& copy, uint64_t) { copy.intensity = 0; }));
+    EXPECT_EQ(batch.rayQueue.GetCount(), 2u);
+    EXPECT_EQ(batch.rayQueue.Head().intensity, 0.25);
+
+    // So does one whose copies cannot be made.
+    stop = 0;
+    EXPECT_THROW(ReplaceHeadByCopies(context, 10, [](CRay&, uint64_t k) { if (k == 5) throw std::bad_alloc(); }),
+                 std::bad_alloc);
+    EXPECT_EQ(batch.rayQueue.GetCount(), 2u);
+    EXPECT_EQ(batch.rayQueue.Head().intensity, 0.25);
+}
+
+TEST(LongWork, AGivenUpTraceEndsItsQueuedRaysAsRemainder) {
+    CBatch batch;
+    BuildLambertianSlab(batch, 3.5, 30, 100, 0.9);
+    SetNormalIncidenceSources(batch, 20);
+    const std::vector<double> launched = TraceSynchronously(batch, 300);
+    ASSERT_FALSE(batch.rayQueue.IsEmpty());
+    double queued = 0;
+    for (uint32_t i = 0; i < batch.rayQueue.GetCount(); ++i) queued += batch.rayQueue.FromHead(i).intensity;
+    const uint32_t count = batch.rayQueue.GetCount();
+
+    const CInFlight inFlight = EndQueuedRaysAsRemainder(batch);
+    EXPECT_EQ(inFlight.rays, count);
+    EXPECT_NEAR(inFlight.intensity, queued, 1e-12);
+    EXPECT_TRUE(batch.rayQueue.IsEmpty());
+    ExpectBalanced(batch, launched);
+}
+
+// A surface that fails like an allocation deep inside a trace op would.
+class CFailingSurface : public IDrawSurface {
+public:
+    explicit CFailingSurface(int linesBeforeFailing) : left_(linesBeforeFailing) {}
+    const CPen* SelectPen(const CPen*) override { return nullptr; }
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override {
+        if (--left_ == 0) throw std::bad_alloc();
+    }
+
+private:
+    int left_;
+};
+
+struct CCollected : IMessages {
+    void Show(const std::string& text, const std::string& caption) override {
+        std::lock_guard lock(mutex);
+        shown.push_back(caption + ": " + text);
+    }
+    std::mutex mutex;
+    std::vector<std::string> shown;
+};
+
+TEST(LongWork, RunningOutOfMemoryStopsTheTraceAndKeepsItsResults) {
+    CBatch batch;
+    BuildLambertianSlab(batch, 3.5, 30, 100, 0.9);
+    SetNormalIncidenceSources(batch, 20);
+    batch.name = "Rear";
+    CThTrace worker;
+    CFailingSurface surface(5000);
+    CCollected messages;
+    batch.tracing = 1;
+    worker.batchRequest = 1;
+    worker.Start(&batch, &surface, &messages);
+    worker.Resume();
+    for (int i = 0; i < 60000 && worker.IsAlive(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_FALSE(worker.IsAlive());
+    worker.Stop();
+
+    EXPECT_EQ(worker.failure.load(), CThTrace::OutOfMemory);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              "CThTrace Error: Not enough memory to go on tracing batch \"Rear\": the trace was stopped. The results "
+              "so far are kept.");
+    EXPECT_GT(batch.traceOps.load(), 0u);
+    EXPECT_FALSE(batch.rayQueue.IsEmpty());
+    ExpectBalanced(batch, std::vector<double>(batch.model.results.GetSize(), 1.0));
+}
+
+}  // namespace
+}  // namespace brelix
