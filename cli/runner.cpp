@@ -1,6 +1,8 @@
 #include "cli/runner.h"
 
 #include <charconv>
+#include <cmath>
+#include <new>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -11,7 +13,10 @@
 #include "core/format.h"
 #include "document/document_file.h"
 #include "document/results_export.h"
+#include "optics/plane_models.h"
+#include "trace/batch_check.h"
 #include "trace/ray_sources.h"
+#include "trace/trace_op.h"
 
 namespace brelix {
 
@@ -41,12 +46,19 @@ constexpr const char* kTraceUsage =
     "  --all       trace every batch in turn\n"
     "  --seed S    the random seed (0 to 4294967295); documents do not store seeds, so\n"
     "              the default is 0 and a trace is reproducible\n"
-    "  --export    also write the results files beside the document, one per batch,\n"
-    "              named DOC_<batch name>.bxo, as \"Export Results\" does\n"
+    "  --export    also write the results files beside the document, one per batch\n"
+    "              traced to its end, named DOC_<batch name>.bxo, as \"Export Results\" does\n"
     "  --quiet     no progress line and no summary on standard error\n"
     "\n"
-    "Exit codes: 0 success, 2 bad usage, 3 document unreadable, 4 results not written,\n"
-    "5 a batch could not be traced, 130 stopped by Ctrl-C (results so far printed).\n";
+    "A batch whose values would give no sensible results (a value that is not a finite\n"
+    "number, a sweep that never ends, more rays than memory holds) is refused with the\n"
+    "reason. A trace stopped early (Ctrl-C, or memory running out) prints its table with\n"
+    "the rays still in flight counted as remainder, and exports nothing. A ray's path ends,\n"
+    "as remainder, after 100000 interactions; the runner says how many rays ended so.\n"
+    "\n"
+    "Exit codes: 0 success, 2 bad usage, 3 document unreadable, 4 results not written\n"
+    "(files or standard output), 5 a batch could not be traced or not to its end,\n"
+    "130 stopped by Ctrl-C (results so far printed).\n";
 
 constexpr const char* kInfoUsage =
     "Usage: brelix-cli info DOC\n"
@@ -54,7 +66,9 @@ constexpr const char* kInfoUsage =
     "Lists the document's batches with their sweeps and controls, and each batch's model:\n"
     "a line per layer and per plane, as the model tree describes them.\n"
     "\n"
-    "Exit codes: 0 success, 2 bad usage, 3 document unreadable.\n";
+    "A batch that could not be traced says why; a plane that does nothing to rays says so.\n"
+    "\n"
+    "Exit codes: 0 success, 2 bad usage, 3 document unreadable, 4 standard output not written.\n";
 
 // Prints engine messages on standard error and remembers that one came.
 class CCliMessages : public IMessages {
@@ -108,13 +122,29 @@ std::string Elapsed(std::chrono::steady_clock::duration d) {
     return FormatFixed(std::chrono::duration<double>(d).count(), 0, 1) + " s";
 }
 
-// Traces one batch on the document's worker; returns false when it could not be traced.
-bool TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool quiet, bool& interrupted) {
+// How the trace of one batch ended.
+enum class ETraced {
+    Complete,     // every ray traced to its end
+    Refused,      // nothing traced: no layers, or the batch was refused before it started
+    Failed,       // stopped by a failure (memory ran out); the results so far stand
+    Interrupted,  // stopped by Ctrl-C; the results so far stand
+};
+
+// A trace given up early leaves rays in flight: they end as remainder, so that every row of the table
+// still accounts for all the intensity launched under its key.
+void EndRaysInFlight(CBatch& batch, const std::string& label, const char* why, CCliEnvironment& env) {
+    const CInFlight inFlight = EndQueuedRaysAsRemainder(batch);
+    env.err << "brelix-cli: " << label << " " << why << ": " << inFlight.rays << " rays in flight (intensity "
+            << Number(inFlight.intensity) << ") are counted as remainder, so its table is incomplete.\n";
+}
+
+// Traces one batch on the document's worker.
+ETraced TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool quiet) {
     CBatch& batch = list[number];
     const std::string label = "batch " + FormatInt(number) + " (" + Quoted(batch.name) + ")";
     if (batch.model.GetCount() == 0) {
         env.err << "brelix-cli: " << label << " has no layers: there is nothing to trace.\n";
-        return false;
+        return ETraced::Refused;
     }
 
     CCliMessages messages(env.err);
@@ -130,11 +160,11 @@ bool TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool qu
     worker.Resume();
 
     const bool progress = env.errIsTerminal && !quiet;
+    bool interrupted = false;
     auto lastShown = started;
     while (worker.IsAlive()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (env.interrupted && env.interrupted->load()) {
-            worker.Stop();
             interrupted = true;
             break;
         }
@@ -145,15 +175,52 @@ bool TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool qu
                     << " pending rays, " << Elapsed(now - started) << "   " << std::flush;
         }
     }
+    // Joined from here on: the batch is the runner's alone.
     worker.Stop();
     if (progress) env.err << "\r" << std::string(79, ' ') << "\r";
+    if (worker.failure.load() == CThTrace::BatchRefused) return ETraced::Refused;
+
+    const ETraced traced = interrupted                                        ? ETraced::Interrupted
+                           : worker.failure.load() == CThTrace::OutOfMemory ? ETraced::Failed
+                                                                              : ETraced::Complete;
     if (!quiet) {
         env.err << label << ": " << batch.traceOps.load() << " trace ops in "
-                << Elapsed(std::chrono::steady_clock::now() - started) << ", seed " << batch.seed
-                << (interrupted ? ", stopped early: " + FormatInt(batch.pendingRays.load()) + " rays untraced" : "")
-                << "\n";
+                << Elapsed(std::chrono::steady_clock::now() - started) << ", seed " << batch.seed.load() << "\n";
     }
-    return !messages.shown;
+    if (traced == ETraced::Interrupted) EndRaysInFlight(batch, label, "was stopped early", env);
+    if (traced == ETraced::Failed) EndRaysInFlight(batch, label, "ran out of memory", env);
+    if (const uint64_t expired = batch.expiredRays.load()) {
+        env.err << "brelix-cli: " << label << ": " << expired << " rays reached the limit of "
+                << kMaxPathInteractions << " interactions along their path and are counted as remainder.\n";
+    }
+    return traced;
+}
+
+// True when every tally is a number; a NaN or infinite tally means the model holds values that the
+// checks before the trace could not rule out (such as lengths so large that their products overflow).
+bool TalliesAreFinite(const CModel& model) {
+    const auto finite = [](const CResultList& list) {
+        for (uint32_t k = 0; k < list.GetSize(); ++k) {
+            const CResultRecord r = list[k].Snapshot();
+            if (!std::isfinite(r.lost) || !std::isfinite(r.remainder) || !std::isfinite(r.absorbed)) return false;
+        }
+        return true;
+    };
+    if (!finite(model.results)) return false;
+    for (const CLayer& layer : model) {
+        if (!finite(layer.results)) return false;
+        for (const CPlane& plane : layer)
+            if (!finite(plane.results)) return false;
+    }
+    return true;
+}
+
+// Standard output can fail (a full disk, a closed pipe): a table nobody received is not a success.
+bool Written(CCliEnvironment& env) {
+    env.out.flush();
+    if (env.out) return true;
+    env.err << "brelix-cli: the results could not be written to standard output.\n";
+    return false;
 }
 
 int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
@@ -205,22 +272,40 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
 
     int exit = ExitOk;
     bool interrupted = false;
+    std::vector<uint32_t> complete;
     for (size_t i = 0; i < chosen.size() && !interrupted; ++i) {
         CBatch& batch = list[chosen[i]];
         if (seed) batch.seed = *seed;
-        if (!TraceBatch(list, chosen[i], env, quiet, interrupted)) {
+        const ETraced traced = TraceBatch(list, chosen[i], env, quiet);
+        if (traced == ETraced::Refused) {
             exit = ExitNotTraced;
             continue;
         }
         if (i > 0) env.out << "\n";
-        env.out << FormatBatchResults(batch, chosen[i]) << std::flush;
+        env.out << FormatBatchResults(batch, chosen[i]);
+        if (!Written(env)) return ExitNotWritten;
+        if (traced == ETraced::Interrupted) interrupted = true;
+        if (traced == ETraced::Failed) exit = ExitNotTraced;
+        if (traced != ETraced::Complete) continue;
+        if (!TalliesAreFinite(batch.model)) {
+            env.err << "brelix-cli: batch " << chosen[i] << " (" << Quoted(batch.name)
+                    << ") has results that are not numbers: a value of its model is too large to compute with.\n";
+            exit = ExitNotTraced;
+            continue;
+        }
+        complete.push_back(chosen[i]);
     }
 
-    if (exportResults) {
+    if (exportResults && interrupted) {
+        env.err << "brelix-cli: nothing was exported: the trace was stopped early, and an incomplete table must "
+                   "not replace a complete one.\n";
+    } else if (exportResults) {
         CCliMessages messages(env.err);
-        if (!ExportResults(list, *path, messages)) return ExitNotWritten;
+        std::vector<std::string> written;
+        const bool exported = ExportResults(list, complete, *path, messages, &written);
         if (!quiet)
-            for (const CBatch& batch : list) env.err << "wrote " << *path + "_" + batch.name + ".bxo" << "\n";
+            for (const std::string& file : written) env.err << "wrote " << file << "\n";
+        if (!exported) return ExitNotWritten;
     }
     if (interrupted) return ExitInterrupted;
     return exit;
@@ -276,14 +361,20 @@ int Info(const std::vector<std::string>& args, CCliEnvironment& env) {
                 << " points\n";
         else
             out << "  Spectrum: none (intensity 1)\n";
+        std::string problem;
+        if (batch.model.GetCount() > 0 && !CheckBatch(batch, problem)) out << "  " << problem << "\n";
         out << "  Layers: " << batch.model.GetCount() << "\n";
         for (uint32_t l = 0; l < batch.model.GetCount(); ++l) {
             const CLayer& layer = batch.model[l];
             out << "    " << l << " " << layer.Describe() << "\n";
-            for (uint32_t p = 0; p < layer.GetCount(); ++p) out << "        " << p << " " << layer[p].Describe() << "\n";
+            for (uint32_t p = 0; p < layer.GetCount(); ++p) {
+                out << "        " << p << " " << layer[p].Describe() << "\n";
+                if (const char* reason = NoEffectReason(layer[p], layer))
+                    out << "          (no effect on rays: " << reason << ")\n";
+            }
         }
     }
-    return ExitOk;
+    return Written(env) ? ExitOk : ExitNotWritten;
 }
 
 }  // namespace
@@ -299,8 +390,13 @@ int RunCli(const std::vector<std::string>& args, CCliEnvironment& env) {
         env.out << kUsage;
         return ExitOk;
     }
-    if (command == "trace") return Trace(rest, env);
-    if (command == "info") return Info(rest, env);
+    try {
+        if (command == "trace") return Trace(rest, env);
+        if (command == "info") return Info(rest, env);
+    } catch (const std::bad_alloc&) {
+        env.err << "brelix-cli: not enough memory to go on; nothing more was done.\n";
+        return ExitNotTraced;
+    }
     return Usage(env, "unknown command '" + command + "'.", nullptr);
 }
 

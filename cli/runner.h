@@ -12,8 +12,8 @@ enum ECliExit : int {
     ExitOk = 0,
     ExitUsage = 2,          // bad command line
     ExitUnreadable = 3,     // the document (or a data file) could not be read
-    ExitNotWritten = 4,     // the results files could not be written
-    ExitNotTraced = 5,      // a batch could not be traced (no layers, or sweeps too large)
+    ExitNotWritten = 4,     // the results (files or standard output) could not be written
+    ExitNotTraced = 5,      // a batch could not be traced, or not to its end (refused, out of memory)
     ExitInterrupted = 130,  // stopped by Ctrl-C; the results so far were printed
 };
 
