@@ -183,6 +183,15 @@ bool CArchiveReader::CheckCount(uint64_t count, size_t elementBytes, size_t at, 
     return true;
 }
 
+bool CArchiveReader::CheckFinite(double value, size_t at, std::string_view what) {
+    if (failed_) return false;
+    if (!std::isfinite(value)) {
+        return Fail(at, "invalid " + std::string(what) + " at byte " + std::to_string(at) + Where() +
+                            ": expected a finite number, found " + FormatNumber(value));
+    }
+    return true;
+}
+
 bool CArchiveReader::Count(uint32_t& count, size_t elementBytes, std::string_view what) {
     const size_t at = offset_;
     uint32_t value;
@@ -337,8 +346,10 @@ void Walk(Archive& ar, Data& data, double version) {
         for (uint32_t i = 0; i < rows; ++i) {
             auto rowScope = ar.Enter("row", i + 1);
             COpticalPoint row;
+            const size_t wavelengthAt = ar.Offset() + kDouble;  // after the row's version
             Walk(ar, row, version);
-            if (ar.Failed()) return;
+            // A lookup brackets a wavelength between rows in order, where a NaN or infinity has no place.
+            if (!ar.CheckFinite(row.wavelength, wavelengthAt, "wavelength")) return;
             data.AppendCounted(row);
         }
     }

@@ -82,6 +82,8 @@ public:
     bool Count(uint32_t& count, size_t elementBytes, std::string_view what);
     // Checks a count that was read earlier, at byte `at`, against the bytes that remain now.
     bool CheckCount(uint64_t count, size_t elementBytes, size_t at, std::string_view what);
+    // Checks that a double read earlier, at byte `at`, is a finite number.
+    bool CheckFinite(double value, size_t at, std::string_view what);
     // Reads a record's version, which is not used.
     bool Version(double);
     // Fails when bytes remain.

@@ -129,13 +129,18 @@ COpticalPoint LayerRow(int format, const CLine& v) {
     return row;
 }
 
-// Scans every remaining line.
+// Scans every remaining line. A line whose wavelength is not a finite number is not data: a title such as
+// "Nanocrystal ..." scans as NaN, which has no place in a sorted table. It leaves no row and changes no
+// carried value, so the next line carries on from the row before it.
 std::vector<CLine> ReadLines(std::istream& in, int columns) {
-    CLine values{};
+    CLine carried{};
     std::vector<CLine> lines;
     std::string line;
     while (ReadLine(in, line)) {
+        CLine values = carried;
         ScanNumbers(line, columns, values.data());
+        if (!std::isfinite(values[0])) continue;
+        carried = values;
         lines.push_back(values);
     }
     return lines;
@@ -143,14 +148,12 @@ std::vector<CLine> ReadLines(std::istream& in, int columns) {
 
 // The order in which inserting each line's row in file order with sorted insertion leaves them: a stable
 // sort by wavelength. Sorting first lets every row be appended, where a large file in descending order
-// would move the whole table on each insertion. A NaN wavelength has no place in a sort, so a file holding
-// one keeps its file order and the insertion alone places its rows.
+// would move the whole table on each insertion.
 std::vector<size_t> InsertionOrder(const std::vector<CLine>& lines) {
     std::vector<size_t> order(lines.size());
     std::iota(order.begin(), order.end(), size_t{0});
     const auto wavelengthBelow = [&lines](size_t a, size_t b) { return lines[a][0] < lines[b][0]; };
-    if (std::none_of(lines.begin(), lines.end(), [](const CLine& line) { return std::isnan(line[0]); }) &&
-        !std::is_sorted(order.begin(), order.end(), wavelengthBelow))
+    if (!std::is_sorted(order.begin(), order.end(), wavelengthBelow))
         std::stable_sort(order.begin(), order.end(), wavelengthBelow);
     return order;
 }
