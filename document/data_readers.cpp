@@ -4,14 +4,14 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <istream>
 #include <limits>
 #include <numeric>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "core/batch.h"
@@ -20,6 +20,7 @@
 #include "core/model.h"
 #include "core/optical_data.h"
 #include "core/spectrum.h"
+#include "document/file_reading.h"
 
 namespace brelix {
 
@@ -158,13 +159,22 @@ std::vector<size_t> InsertionOrder(const std::vector<CLine>& lines) {
     return order;
 }
 
-// Opens a data file or reports that it cannot. A folder opens like a file on some systems and then reads
-// as empty, so it is reported as well.
-bool OpenDataFile(const std::string& name, std::ifstream& file, IMessages& messages) {
-    std::error_code ignored;
-    if (!std::filesystem::is_directory(name, ignored)) file.open(name);
-    if (file.is_open()) return true;
-    messages.Show("Error could not open \"" + name + "\"", kCaption);
+// Reads a data file whole, or reports why it cannot.
+bool ReadDataFile(const std::string& name, std::string& text, IMessages& messages) {
+    std::string reason;
+    switch (ReadRegularFile(name, text, reason)) {
+        case EFileRead::Read:
+            return true;
+        case EFileRead::CannotOpen:
+            messages.Show("Error could not open \"" + name + "\"", kCaption);
+            break;
+        case EFileRead::NotRegular:
+            messages.Show("Error could not open \"" + name + "\": " + reason + ".", kCaption);
+            break;
+        case EFileRead::CannotRead:
+            messages.Show("Error could not read \"" + name + "\": " + reason + ".", kCaption);
+            break;
+    }
     return false;
 }
 
@@ -217,32 +227,35 @@ void ReadSpectrum(std::istream& in, CSpectrum& spectrum) {
 }
 
 bool LoadDataFile(CLayer& layer, int format, IMessages& messages) {
-    std::ifstream file;
-    if (!OpenDataFile(layer.optics.GetFileName(static_cast<uint32_t>(format)), file, messages)) {
+    std::string text;
+    if (!ReadDataFile(layer.optics.GetFileName(static_cast<uint32_t>(format)), text, messages)) {
         layer.optics.RemoveAll();
         return false;
     }
-    ReadLayerTable(file, format, layer.optics);
+    std::istringstream in(std::move(text));
+    ReadLayerTable(in, format, layer.optics);
     return true;
 }
 
 bool LoadDataFile(CPlane& plane, IMessages& messages) {
-    std::ifstream file;
-    if (!OpenDataFile(plane.optics.planeFile, file, messages)) {
+    std::string text;
+    if (!ReadDataFile(plane.optics.planeFile, text, messages)) {
         plane.optics.RemoveAll();
         return false;
     }
-    ReadPlaneTable(file, plane.optics);
+    std::istringstream in(std::move(text));
+    ReadPlaneTable(in, plane.optics);
     return true;
 }
 
 bool LoadSpectrumFile(CBatch& batch, IMessages& messages) {
-    std::ifstream file;
-    if (!OpenDataFile(batch.spectrumFile, file, messages)) {
+    std::string text;
+    if (!ReadDataFile(batch.spectrumFile, text, messages)) {
         batch.spectrum.RemoveAll();
         return false;
     }
-    ReadSpectrum(file, batch.spectrum);
+    std::istringstream in(std::move(text));
+    ReadSpectrum(in, batch.spectrum);
     messages.Show("Number of Points Loaded: " + FormatInt(batch.spectrum.GetCount()) + " ", kCaption);
     return true;
 }

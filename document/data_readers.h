@@ -36,8 +36,9 @@ void ReadPlaneTable(std::istream& in, COpticalData& table);
 // A "W I" source spectrum.
 void ReadSpectrum(std::istream& in, CSpectrum& spectrum);
 
-// File readers for the pages. A file that cannot be opened is reported ("Error could not open "name"")
-// and leaves the table empty; they return false then and true otherwise.
+// File readers for the pages. A file that cannot be opened is reported ("Error could not open "name"";
+// one that is not a regular file, such as a FIFO or a device, adds ": it is not a regular file.") and
+// leaves the table empty; they return false then and true otherwise.
 
 // Reads the layer's stokesFile for the Stokes format, its dataFile for any other.
 bool LoadDataFile(CLayer& layer, int format, IMessages& messages);

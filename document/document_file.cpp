@@ -14,36 +14,16 @@
 
 #include "core/batch_list.h"
 #include "document/archive.h"
+#include "document/file_descriptor.h"
+#include "document/file_reading.h"
 
 namespace brelix {
 
 namespace {
 
-std::string Reason(int error) { return std::generic_category().message(error); }
-
 std::string CannotWrite(const std::string& path, int error) {
-    return "Cannot write file " + path + ": " + Reason(error) + ".";
+    return "Cannot write file " + path + ": " + SystemReason(error) + ".";
 }
-
-// Closes a descriptor once, keeping the first errno of a failed close: on some file systems a failed
-// write is only reported there.
-class CFile {
-public:
-    explicit CFile(int fd) : fd_(fd) {}
-    CFile(const CFile&) = delete;
-    CFile& operator=(const CFile&) = delete;
-    ~CFile() { Close(); }
-    int Get() const { return fd_; }
-    bool Close() {
-        if (fd_ < 0) return true;
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
     size_t done = 0;
@@ -88,7 +68,7 @@ int CreateTemporary(const std::string& target, std::string& name) {
 bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
     const std::string target = ResolveTarget(path);
     std::string temporary;
-    CFile file(CreateTemporary(target, temporary));
+    CFileDescriptor file(CreateTemporary(target, temporary));
     if (file.Get() < 0) {
         error = CannotWrite(path, errno);
         return false;
@@ -115,31 +95,6 @@ bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std
         ::close(directory);
     }
     return true;
-}
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    CFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info;
-    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
-        error = "Cannot open file " + path + ": " + Reason(errno) + ".";
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = "Cannot open file " + path + ": " + Reason(EISDIR) + ".";
-        return false;
-    }
-    if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size));
-    uint8_t buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(file.Get(), buffer, sizeof buffer);
-        if (count == 0) return true;
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            error = "Cannot read file " + path + ": " + Reason(errno) + ".";
-            return false;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + count);
-    }
 }
 
 }  // namespace
@@ -186,16 +141,19 @@ bool SaveDocument(const std::string& path, const CBatchList& list, std::string& 
 }
 
 bool OpenDocument(const std::string& path, CBatchList& document, std::string& error) {
-    std::vector<uint8_t> bytes;
-    try {
-        if (!ReadFile(path, bytes, error)) return false;
-    } catch (const std::bad_alloc&) {
-        error = "Cannot open file " + path + ": it is too large to read.";
-        return false;
+    std::string bytes, reason;
+    switch (ReadRegularFile(path, bytes, reason)) {
+        case EFileRead::Read:
+            break;
+        case EFileRead::CannotRead:
+            error = "Cannot read file " + path + ": " + reason + ".";
+            return false;
+        default:
+            error = "Cannot open file " + path + ": " + reason + ".";
+            return false;
     }
     CBatchList read;
-    std::string reason;
-    if (!ReadDocument(bytes, read, reason)) {
+    if (!ReadDocument(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), read, reason)) {
         error = "Cannot open file " + path + ": " + reason + ".";
         return false;
     }
