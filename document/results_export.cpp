@@ -1,18 +1,14 @@
 #include "document/results_export.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <optional>
-#include <system_error>
+#include <span>
 #include <vector>
 
 #include "core/batch_list.h"
 #include "core/format.h"
 #include "core/messages.h"
+#include "document/file_replacing.h"
 
 namespace brelix {
 
@@ -35,45 +31,6 @@ constexpr CSweepColumn kSweepColumns[] = {
     {&CBatch::azimuthVaries, "Azi\t", &CResultKey::azimuth},
     {&CBatch::declinationVaries, "Ele\t", &CResultKey::declination},
 };
-
-std::string Reason(int error) {
-    // errno is set by every failure we report; EIO stands in should a library leave it 0.
-    return std::strerror(error != 0 ? error : EIO);
-}
-
-// A name beside `name` that no file has yet.
-std::string TemporaryNameFor(const std::string& name) {
-    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
-    for (int n = 0;; ++n) {
-        std::filesystem::path candidate = folder / (".brelix-export-" + FormatInt(n) + ".tmp");
-        std::error_code ignored;
-        if (!std::filesystem::exists(candidate, ignored) || n == 999) return candidate.string();
-    }
-}
-
-// Writes `text` to a temporary file and renames it over `name`. Returns the system's reason on failure,
-// after removing the temporary.
-std::optional<std::string> WriteReplacing(const std::string& name, const std::string& text) {
-    const std::string temporary = TemporaryNameFor(name);
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    if (!file) return Reason(errno);
-
-    int error = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) error = errno ? errno : EIO;
-    // Closing flushes the buffer, which is where a full disk shows up.
-    if (std::fclose(file) != 0 && error == 0) error = errno ? errno : EIO;
-    if (error == 0) {
-        // Keep the permissions of the file being replaced.
-        std::error_code ignored;
-        const auto status = std::filesystem::status(name, ignored);
-        if (std::filesystem::exists(status))
-            std::filesystem::permissions(temporary, status.permissions(), ignored);
-        if (std::rename(temporary.c_str(), name.c_str()) != 0) error = errno ? errno : EIO;
-    }
-    if (error == 0) return std::nullopt;
-    std::remove(temporary.c_str());
-    return Reason(error);
-}
 
 }  // namespace
 
@@ -156,8 +113,10 @@ bool ExportResults(const CBatchList& batches, const std::string& documentPath, I
     for (uint32_t b = 0; b < batches.GetCount(); ++b) {
         const CBatch& batch = batches[b];
         const std::string name = documentPath + "_" + batch.name + ".bxo";
-        if (const auto reason = WriteReplacing(name, FormatBatchResults(batch, b))) {
-            messages.Show("Cannot write file " + name + ":\n" + *reason + ".", kCaption);
+        const std::string text = FormatBatchResults(batch, b);
+        std::string reason;
+        if (!ReplaceFile(name, std::as_bytes(std::span(text)), reason)) {
+            messages.Show("Cannot write file " + name + ":\n" + reason + ".", kCaption);
             return false;
         }
     }

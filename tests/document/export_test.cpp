@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -151,6 +152,33 @@ TEST(ExportResults, OneFilePerBatchAndTheFirstFailureEndsTheExport) {
     EXPECT_EQ(messages.shown, (decltype(messages.shown){{reason, "Brelix"}}));
     // Front and Back: none is written after the failure, and no temporary is left.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    fs::remove_all(dir);
+}
+
+// Runs exporting into one folder at once: each export's temporary files are its own, so none ever renames
+// another's table into place.
+TEST(ExportResults, ConcurrentExportsKeepTheirOwnTables) {
+    const fs::path dir = fs::temp_directory_path() / ("brelix-concurrent-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    constexpr int kRuns = 4;
+    CBatchList lists[kRuns];
+    std::atomic<int> wrong{0};
+    const auto run = [&](int n) {
+        const std::string document = dir / std::to_string(n);
+        lists[n][0].traceOps = 1000000 * n;
+        const std::string expected = FormatBatchResults(lists[n][0], 0);
+        CNoMessages messages;
+        for (int i = 0; i < 150; ++i) {
+            const bool exported = ExportResults(lists[n], document, messages);
+            std::ifstream in(document + "_.bxo");
+            wrong += !exported || (std::ostringstream() << in.rdbuf()).str() != expected;
+        }
+    };
+    std::vector<std::thread> others;
+    for (int n = 1; n < kRuns; ++n) others.emplace_back(run, n);
+    run(0);
+    for (std::thread& other : others) other.join();
+    EXPECT_EQ(wrong, 0);
     fs::remove_all(dir);
 }
 

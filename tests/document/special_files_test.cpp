@@ -1,5 +1,6 @@
 // Documents and data files are regular files. Anything else (a FIFO, a device, a link to one) is refused
-// at once: a FIFO would block the open for ever and a device never ends.
+// at once when read, as a FIFO would block the open for ever and a device never ends, and is never
+// replaced by a save or an export.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,11 +9,13 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <map>
 
 #include "core/batch_list.h"
 #include "core/messages.h"
 #include "document/data_readers.h"
 #include "document/document_file.h"
+#include "document/results_export.h"
 
 namespace brelix {
 namespace {
@@ -74,6 +77,40 @@ TEST_F(SpecialFiles, AreNotReadAsDocumentsOrDataFiles) {
         EXPECT_EQ(messages.shown,
                   Shown(3, {"Error could not open \"" + path + "\": it is not a regular file.", "Brelix"}));
     }
+}
+
+TEST_F(SpecialFiles, AreNotReplacedBySavesOrExports) {
+    // Each node is named as the export of a batch of that name would name its file.
+    const std::string document = dir_ + "/cell";
+    const auto path = [&](const std::string& name) { return document + "_" + name + ".bxo"; };
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(fifo_.c_str(), path("link").c_str()), 0);
+    ASSERT_EQ(::symlink("missing", path("dangling").c_str()), 0);
+    ASSERT_TRUE(fs::create_directory(path("folder")));
+    const auto nodes = [&] {
+        std::map<std::string, fs::file_type> types;
+        for (const auto& entry : fs::directory_iterator(dir_)) types[entry.path()] = entry.symlink_status().type();
+        return types;
+    };
+    const auto before = nodes();
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"fifo", "it is not a regular file"},
+        {"link", "it is not a regular file"},
+        {"dangling", "it is a symbolic link whose target does not exist"},
+        {"folder", "Is a directory"},
+    };
+    for (const auto& [name, reason] : cases) {
+        CBatchList list;
+        list[0].name = name;
+        std::string error;
+        EXPECT_FALSE(SaveDocument(path(name), list, error)) << name;
+        EXPECT_EQ(error, "Cannot write file " + path(name) + ": " + reason + ".");
+        CShown messages;
+        EXPECT_FALSE(ExportResults(list, document, messages)) << name;
+        EXPECT_EQ(messages.shown, (Shown{{"Cannot write file " + path(name) + ":\n" + reason + ".", "Brelix"}}));
+    }
+    EXPECT_EQ(nodes(), before) << "every node as it was, and no temporary left";
 }
 
 }  // namespace
