@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -38,7 +39,10 @@ std::string FormatResultValue(double v) {
     if (std::isnan(v) || v <= 0 || v >= 0.001) return FormatFixed(v, 2, 3);
     // Here -324 < log10(v) < -3, so the exponent fits an int.
     const int e = static_cast<int>(std::trunc(std::log10(v) - 1));
-    const double m = v / std::pow(10.0, e);
+    // Below the smallest normal power of ten, 10^e loses digits and from -324 on is 0: v is scaled up
+    // first. Above it the division is left as it always was.
+    const double m = e < std::numeric_limits<double>::min_exponent10 ? v * 1e300 / std::pow(10.0, e + 300)
+                                                                      : v / std::pow(10.0, e);
     return FormatFixed(m, 2, 1) + "e" + FormatInt(e);
 }
 

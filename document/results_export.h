@@ -11,7 +11,7 @@ class IMessages;
 
 // An intensity as the results table writes it: "%2.3f", or for 0 < v < 0.001 a mantissa and exponent
 // "%2.1fe%d" with the exponent one below log10(v) truncated toward zero (0.0005 -> "5.0e-4", 0.0001 ->
-// "10.0e-5"). A NaN is written with "%2.3f".
+// "10.0e-5", 5e-324 -> "4.9e-324"). A NaN is written with "%2.3f".
 std::string FormatResultValue(double v);
 
 // The tab-separated results of a batch, numbered `batchNumber` in its list: a title, a header of the

@@ -51,7 +51,7 @@ TEST(FormatResultValue, FixedOrMantissaAndExponent) {
     const std::pair<double, const char*> cases[] = {
         {1234.5678, "1234.568"}, {0.001, "0.001"}, {0.0, "0.000"}, {-1e-9, "-0.000"}, {0.00012, "1.2e-4"},
         {0.00095, "9.5e-4"}, {0.000999, "10.0e-4"}, {0.0005, "5.0e-4"}, {0.0001, "10.0e-5"},
-        {1e-300, "10.0e-301"}, {NAN, "nan"}, {HUGE_VAL, "inf"}, {5e-324, "infe-324"},  // 10^-324 underflows
+        {1e-300, "10.0e-301"}, {NAN, "nan"}, {HUGE_VAL, "inf"}, {5e-324, "4.9e-324"}, {2.5e-320, "2.5e-320"},
     };
     // clang-format on
     for (const auto& [value, text] : cases) EXPECT_EQ(FormatResultValue(value), text) << value;
