@@ -1,6 +1,7 @@
 #include "document/results_export.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <span>
@@ -47,9 +48,11 @@ std::string FormatResultValue(double v) {
 }
 
 std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
+    // The worker sets the flags while it generates rays, and writes them the same way.
     std::vector<const CSweepColumn*> sweeps;
     for (const CSweepColumn& sweep : kSweepColumns)
-        if (batch.*sweep.varies) sweeps.push_back(&sweep);
+        if (std::atomic_ref<const int32_t>(batch.*sweep.varies).load(std::memory_order_relaxed))
+            sweeps.push_back(&sweep);
 
     std::string out = "Batch " + FormatInt(batchNumber) + ":\t" + batch.name + " (" +
                       FormatFixed(static_cast<double>(batch.traceOps.load()) / 1000000.0, 1, 2) +

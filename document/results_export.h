@@ -18,8 +18,9 @@ std::string FormatResultValue(double v);
 // varying sweeps and the layer and plane names, one row per source key with the intensity absorbed in
 // every layer and plane, the remainder, the lost intensity and the row total, a rule line and a totals
 // line. Column sums and rule entries stop at the 200th layer or plane column. Safe to call while the
-// worker adds results: every value is read whole, and a row the worker is still creating may show
-// empty cells.
+// worker generates rays and adds results: every value and varies flag is read whole (the flags as
+// std::atomic_ref, as the worker writes them), and a row the worker is still creating may show empty
+// cells.
 std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber);
 
 // Writes every batch's results to documentPath + "_" + batch name + ".bxo", replacing a file of that

@@ -100,14 +100,16 @@ TEST(FormatBatchResults, ColumnSumsStopAtTwoHundredColumnsButRowTotalsDoNot) {
                                                 Repeat("1.000\t", 200) + "0.000\t0.000\t251.000\t\n");
 }
 
-// The worker adds records while tables are made: every table must be whole, with every cell of every row
-// present (a row still being created may show empty ones). Runs under ThreadSanitizer too.
+// The worker sets the varies flags and adds records while tables are made: every table must be whole, with
+// every cell of every row present (a row still being created may show empty ones). Runs under
+// ThreadSanitizer too.
 TEST(FormatBatchResults, WellFormedWhileTheWorkerAddsResults) {
     CBatch batch;
     CLayer& layer = AddLayer(batch.model, "L", {"A", "B"});
     constexpr size_t kKeys = 20000;
     std::thread worker([&] {
         for (size_t k = 0; k < kKeys; ++k) {
+            std::atomic_ref<int32_t>(batch.yVaries).store(k % 2, std::memory_order_relaxed);
             const CRay ray = AddKey(batch.model, 300.0 + k);
             layer.results.AddAbsorbed(ray, 0.5);
             batch.model.results.AddLost(ray, 0.5);
@@ -119,8 +121,11 @@ TEST(FormatBatchResults, WellFormedWhileTheWorkerAddsResults) {
         done = batch.model.results.GetSize() == kKeys;
         const std::string text = FormatBatchResults(batch, 0);
         rows = std::count(text.begin(), text.end(), '\n') - 4;
-        // Tabs: 1 in the title, 6 in the header, 7 in each row, the rule and the totals (4 without rows).
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\t'), 1 + 6 + (rows > 0 ? 7 * (rows + 2) : 8));
+        // Tabs: 1 in the title, 6 in the header, 7 in each row, the rule and the totals (4 without rows),
+        // and one more in each line but the title when the Y column is shown.
+        const long y = text.find("\tY\t") != std::string::npos;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\t'),
+                  1 + 6 + y + (rows > 0 ? (7 + y) * (rows + 2) : 2 * (4 + y)));
     }
     worker.join();
     EXPECT_EQ(rows, kKeys);
