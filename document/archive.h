@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -47,7 +48,7 @@ public:
     struct CScope {
         ~CScope() {}  // user-provided, so that an unused scope is not warned about
     };
-    CScope Enter(const char*, uint32_t = 0) { return {}; }
+    CScope Enter(const char*, std::optional<uint32_t> = std::nullopt) { return {}; }
 
     bool Failed() const { return false; }
     size_t Offset() const { return bytes_.size(); }
@@ -89,8 +90,9 @@ public:
     // Fails when bytes remain.
     bool ExpectEnd();
 
-    // Names the record being read, for messages ("batch 2, layer 1, plane 3"); numbers count from 1 and
-    // 0 means the record has no number. The scope ends the name.
+    // Names the record being read, for messages ("batch 0, layer 1, plane 3"). Numbers count from 0, as
+    // the runner and the results number batches, layers and planes; a record without one is named alone.
+    // The scope ends the name.
     class CScope {
     public:
         CScope(CScope&& other) noexcept : reader_(std::exchange(other.reader_, nullptr)) {}
@@ -106,7 +108,7 @@ public:
 
         CArchiveReader* reader_;
     };
-    [[nodiscard]] CScope Enter(const char* record, uint32_t number = 0);
+    [[nodiscard]] CScope Enter(const char* record, std::optional<uint32_t> number = std::nullopt);
 
     bool Failed() const { return failed_; }
     const std::string& Error() const { return error_; }
@@ -131,7 +133,7 @@ private:
     bool failed_ = false;
     std::string error_;
     size_t errorOffset_ = 0;
-    std::vector<std::pair<const char*, uint32_t>> context_;
+    std::vector<std::pair<const char*, std::optional<uint32_t>>> context_;
 };
 
 // The records of a document, each in one place for both directions. `version` is the value written at

@@ -244,20 +244,20 @@ TEST(DocumentCorruption, DamageIsRefusedWithAMessageBeforeAnythingIsAllocated) {
     // run out of bytes and said so.
     const std::tuple<size_t, Bytes, std::string> cases[] = {
         {1423, {}, "unexpected end of the document at byte 1420 while reading the scale-by-wavelength"},
-        {40, {0xFF, 0x88, 0x13}, "the name at byte 40 (batch 1) is 5000 characters long, past the end of"},
-        {169, DoubleBytes(-1), "invalid number of interface divides at byte 169 (batch 1): expected a whole "
+        {40, {0xFF, 0x88, 0x13}, "the name at byte 40 (batch 0) is 5000 characters long, past the end of"},
+        {169, DoubleBytes(-1), "invalid number of interface divides at byte 169 (batch 0): expected a whole "
                                "number in 0..4294967295, found -1"},
         {1428, {0}, "unexpected data after the end of the document at byte 1428 (1 byte more)"},
         {16, absurd, "batch count at byte 16 is 4000000000, more than the 1404 bytes left can hold"},
-        {330, absurd, "point count at byte 330 (batch 1, spectrum) is 4000000000, more than the"},
-        {354, absurd, "layer count at byte 354 (batch 1, model) is 4000000000, more than the"},
-        {378, DoubleBytes(4294967295.0), "plane count at byte 378 (batch 1, model, layer 1) is 4294967295"},
-        {668, absurd, "table row count at byte 668 (batch 1, model, layer 1, plane 1, optical data) is 4000"},
-        {1097, absurd, "Stokes row count at byte 1097 (batch 1, model, layer 1, optical data) is 4000000000"},
+        {330, absurd, "point count at byte 330 (batch 0, spectrum) is 4000000000, more than the"},
+        {354, absurd, "layer count at byte 354 (batch 0, model) is 4000000000, more than the"},
+        {378, DoubleBytes(4294967295.0), "plane count at byte 378 (batch 0, model, layer 0) is 4294967295"},
+        {668, absurd, "table row count at byte 668 (batch 0, model, layer 0, plane 0, optical data) is 4000"},
+        {1097, absurd, "Stokes row count at byte 1097 (batch 0, model, layer 0, optical data) is 4000000000"},
         // A table row's wavelength must have a place in the order for lookups to bracket it.
-        {720, DoubleBytes(NAN), "invalid wavelength at byte 720 (batch 1, model, layer 1, plane 1, optical data, "
-                                "row 1): expected a finite number, found nan"},
-        {720, DoubleBytes(-INFINITY), "invalid wavelength at byte 720 (batch 1, model, layer 1, plane 1, optical"},
+        {720, DoubleBytes(NAN), "invalid wavelength at byte 720 (batch 0, model, layer 0, plane 0, optical data, "
+                                "row 0): expected a finite number, found nan"},
+        {720, DoubleBytes(-INFINITY), "invalid wavelength at byte 720 (batch 0, model, layer 0, plane 0, optical"},
     };
     for (const auto& [at, patch, message] : cases) {
         Bytes bytes = document;
