@@ -517,6 +517,7 @@ void Walk(Archive& ar, List& list, double version) {
         // The first batch is read into the default batch a reset list holds; a count of 0 leaves it as it
         // is, since a list is never empty.
         list.Reset();
+        if (count == 0) ar.Note("The document holds no batches; it was opened with one new default batch.");
     }
     WalkElements(ar, list, count, "batch", [&](auto& batch) { Walk(ar, batch, version); });
     if constexpr (!Archive::IsStoring) list.SetCurrent(std::min(current, list.GetCount() - 1));

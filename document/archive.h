@@ -119,6 +119,9 @@ public:
 
     // Records a failure at a byte offset (only the first one is kept); returns false.
     bool Fail(size_t at, std::string_view message);
+    // Records something the user should know about a document that is read all the same.
+    void Note(std::string text) { notes_.push_back(std::move(text)); }
+    const std::vector<std::string>& Notes() const { return notes_; }
 
 private:
     // The next `count` bytes, or null (and a failure) when the stream ends first.
@@ -134,6 +137,7 @@ private:
     std::string error_;
     size_t errorOffset_ = 0;
     std::vector<std::pair<const char*, std::optional<uint32_t>>> context_;
+    std::vector<std::string> notes_;
 };
 
 // The records of a document, each in one place for both directions. `version` is the value written at

@@ -17,7 +17,8 @@ std::vector<uint8_t> WriteDocument(const CBatchList& list) {
     return archive.TakeBytes();
 }
 
-bool ReadDocument(std::span<const uint8_t> bytes, CBatchList& into, std::string& error) {
+bool ReadDocument(std::span<const uint8_t> bytes, CBatchList& into, std::string& error,
+                  std::vector<std::string>* notices) {
     CArchiveReader archive(bytes);
     try {
         // The document's version is read and dropped: the document keeps its own.
@@ -33,6 +34,7 @@ bool ReadDocument(std::span<const uint8_t> bytes, CBatchList& into, std::string&
         error = archive.Error();
         return false;
     }
+    if (notices) notices->insert(notices->end(), archive.Notes().begin(), archive.Notes().end());
     return true;
 }
 
@@ -54,7 +56,8 @@ bool SaveDocument(const std::string& path, const CBatchList& list, std::string& 
     return false;
 }
 
-bool OpenDocument(const std::string& path, CBatchList& document, std::string& error) {
+bool OpenDocument(const std::string& path, CBatchList& document, std::string& error,
+                  std::vector<std::string>* notices) {
     std::string bytes, reason;
     switch (ReadRegularFile(path, bytes, reason)) {
         case EFileRead::Read:
@@ -67,7 +70,8 @@ bool OpenDocument(const std::string& path, CBatchList& document, std::string& er
             return false;
     }
     CBatchList read;
-    if (!ReadDocument(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), read, reason)) {
+    if (!ReadDocument(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), read, reason,
+                      notices)) {
         error = "Cannot open file " + path + ": " + reason + ".";
         return false;
     }

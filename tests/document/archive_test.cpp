@@ -355,6 +355,21 @@ TEST_F(DocumentFile, FailedSavesLeaveTheOldFileAndNoTemporary) {
     EXPECT_EQ(Files(), 1);
 }
 
+// A list is never empty: a document without batches opens with a new default batch, and says so.
+TEST_F(DocumentFile, ADocumentWithoutBatchesOpensWithANotice) {
+    const std::string empty = PathOf("empty.doc"), full = PathOf("full.doc");
+    CArchiveWriter writer;
+    for (double value : {6.0, 6.0, 0.0, 0.0}) writer.Double(value);  // versions, no batches, current 0
+    std::ofstream(empty, std::ios::binary).write(reinterpret_cast<const char*>(writer.Bytes().data()), 32);
+    ASSERT_TRUE(SaveDocument(full, list_, error_)) << error_;
+    std::vector<std::string> notices;
+    ASSERT_TRUE(OpenDocument(full, list_, error_, &notices) && OpenDocument(empty, list_, error_, &notices))
+        << error_;
+    EXPECT_EQ(notices, std::vector<std::string>{"The document holds no batches; it was opened with one new "
+                                                "default batch."});
+    EXPECT_EQ(WriteDocument(list_), WriteDocument(CBatchList()));
+}
+
 TEST_F(DocumentFile, FailedOpensLeaveTheDocumentAlone) {
     const std::string zeros = PathOf("zeros.doc"), missing = PathOf("missing.doc");
     std::ofstream(zeros) << std::string(500, '\0');
