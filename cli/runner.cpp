@@ -209,6 +209,7 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
 
     int exit = ExitOk;
     bool interrupted = false;
+    std::vector<uint32_t> traced;
     for (size_t i = 0; i < chosen.size() && !interrupted; ++i) {
         CBatch& batch = list[chosen[i]];
         if (seed) batch.seed = *seed;
@@ -218,13 +219,16 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
         }
         if (i > 0) env.out << "\n";
         env.out << FormatBatchResults(batch, chosen[i]) << std::flush;
+        traced.push_back(chosen[i]);
     }
 
     if (exportResults) {
         CCliMessages messages(env.err);
-        if (!ExportResults(list, *path, messages)) return ExitNotWritten;
+        std::vector<std::string> written;
+        const bool exported = ExportResults(list, traced, *path, messages, &written);
         if (!quiet)
-            for (const CBatch& batch : list) env.err << "wrote " << *path + "_" + batch.name + ".bxo" << "\n";
+            for (const std::string& file : written) env.err << "wrote " << file << "\n";
+        if (!exported) return ExitNotWritten;
     }
     if (interrupted) return ExitInterrupted;
     return exit;

@@ -30,6 +30,8 @@ private:
 };
 
 // The system's words for an errno value. EIO stands in should a failed call leave errno 0.
-inline std::string SystemReason(int error) { return std::generic_category().message(error != 0 ? error : EIO); }
+inline std::string SystemReason(int error) {
+    return std::generic_category().message(error != 0 ? error : EIO);
+}
 
 }  // namespace brelix

@@ -49,7 +49,8 @@ bool FindTarget(const std::string& path, std::string& target, std::optional<mode
     }
     target = path;
     if (link) {
-        const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+        const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                                   &std::free);
         if (!resolved) {
             reason = SystemReason(errno);
             return false;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <span>
 #include <vector>
 
@@ -34,6 +35,22 @@ constexpr CSweepColumn kSweepColumns[] = {
     {&CBatch::declinationVaries, "Ele\t", &CResultKey::declination},
 };
 
+// A name as a cell of the table: a tab, line feed or carriage return in it would shift the columns.
+std::string Cell(std::string name) {
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    return name;
+}
+
+// A batch name as part of a file name: a '/' would put the file in another folder, or in one that is not
+// there, and NUL and other control characters break the name or whatever shows it.
+std::string FileNamePart(std::string name) {
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '_');
+    return name;
+}
+
 }  // namespace
 
 std::string FormatResultValue(double v) {
@@ -43,7 +60,7 @@ std::string FormatResultValue(double v) {
     // Below the smallest normal power of ten, 10^e loses digits and from -324 on is 0: v is scaled up
     // first. Above it the division is left as it always was.
     const double m = e < std::numeric_limits<double>::min_exponent10 ? v * 1e300 / std::pow(10.0, e + 300)
-                                                                      : v / std::pow(10.0, e);
+                                                                     : v / std::pow(10.0, e);
     return FormatFixed(m, 2, 1) + "e" + FormatInt(e);
 }
 
@@ -54,7 +71,7 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
         if (std::atomic_ref<const int32_t>(batch.*sweep.varies).load(std::memory_order_relaxed))
             sweeps.push_back(&sweep);
 
-    std::string out = "Batch " + FormatInt(batchNumber) + ":\t" + batch.name + " (" +
+    std::string out = "Batch " + FormatInt(batchNumber) + ":\t" + Cell(batch.name) + " (" +
                       FormatFixed(static_cast<double>(batch.traceOps.load()) / 1000000.0, 1, 2) +
                       " Million Trace Ops)\n";
 
@@ -63,10 +80,10 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
     out += "\t";
     for (const CSweepColumn* sweep : sweeps) out += sweep->header;
     for (const CLayer& layer : batch.model) {
-        out += layer.name + "\t";
+        out += Cell(layer.name) + "\t";
         columns.push_back(&layer.results);
         for (const CPlane& plane : layer) {
-            out += plane.name + "\t";
+            out += Cell(plane.name) + "\t";
             columns.push_back(&plane.results);
         }
     }
@@ -116,16 +133,45 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
     return out;
 }
 
-bool ExportResults(const CBatchList& batches, const std::string& documentPath, IMessages& messages) {
-    for (uint32_t b = 0; b < batches.GetCount(); ++b) {
+bool ExportResults(const CBatchList& batches, std::span<const uint32_t> which,
+                   const std::string& documentPath, IMessages& messages, std::vector<std::string>* written) {
+    for (uint32_t b : which) {
+        if (b >= batches.GetCount()) {
+            messages.Show("Cannot export batch " + FormatInt(b) + ": the document's batches are 0 to " +
+                              FormatInt(batches.GetCount() - 1) + ".",
+                          kCaption);
+            return false;
+        }
+    }
+    std::map<std::string, uint32_t> writers;  // file name -> the batch of this export that writes it
+    for (uint32_t b : which) {
         const CBatch& batch = batches[b];
-        const std::string name = documentPath + "_" + batch.name + ".bxo";
+        const std::string number = FormatInt(b);
+        const std::string part = FileNamePart(batch.name);
+        std::string stem = documentPath + "_" + part;
+        const auto collision = writers.find(stem + ".bxo");
+        while (writers.contains(stem + ".bxo")) stem += " (batch " + number + ")";
+        const std::string name = stem + ".bxo";
+        if (part != batch.name) {
+            messages.Show("The name of batch " + number +
+                              " holds '/' or control characters, which become '_' in its file name: its " +
+                              "results go to " + name + ".",
+                          kCaption);
+        }
+        if (collision != writers.end()) {
+            messages.Show("Batch " + number + " would write the same file as batch " +
+                              FormatInt(collision->second) + ": its results go to " + name + ".",
+                          kCaption);
+        }
+        writers.emplace(name, b);
+
         const std::string text = FormatBatchResults(batch, b);
         std::string reason;
         if (!ReplaceFile(name, std::as_bytes(std::span(text)), reason)) {
             messages.Show("Cannot write file " + name + ":\n" + reason + ".", kCaption);
             return false;
         }
+        if (written) written->push_back(name);
     }
     return true;
 }

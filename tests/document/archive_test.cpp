@@ -255,9 +255,9 @@ TEST(DocumentCorruption, DamageIsRefusedWithAMessageBeforeAnythingIsAllocated) {
         {668, absurd, "table row count at byte 668 (batch 0, model, layer 0, plane 0, optical data) is 4000"},
         {1097, absurd, "Stokes row count at byte 1097 (batch 0, model, layer 0, optical data) is 4000000000"},
         // A table row's wavelength must have a place in the order for lookups to bracket it.
-        {720, DoubleBytes(NAN), "invalid wavelength at byte 720 (batch 0, model, layer 0, plane 0, optical data, "
-                                "row 0): expected a finite number, found nan"},
-        {720, DoubleBytes(-INFINITY), "invalid wavelength at byte 720 (batch 0, model, layer 0, plane 0, optical"},
+        {720, DoubleBytes(NAN), "invalid wavelength at byte 720 (batch 0, model, layer 0, plane 0, optical "
+                                "data, row 0): expected a finite number, found nan"},
+        {720, DoubleBytes(-INFINITY), "invalid wavelength at byte 720 (batch 0, model, layer 0, plane 0,"},
     };
     for (const auto& [at, patch, message] : cases) {
         Bytes bytes = document;

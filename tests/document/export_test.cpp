@@ -19,9 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using Shown = std::vector<std::pair<std::string, std::string>>;
+
 struct CShown : IMessages {
     void Show(const std::string& text, const std::string& tag) override { shown.push_back({text, tag}); }
-    std::vector<std::pair<std::string, std::string>> shown;
+    Shown shown;
 };
 
 // A ray carrying a new result key. Its x and azimuth never get a column: no batch here varies them.
@@ -100,6 +102,15 @@ TEST(FormatBatchResults, ColumnSumsStopAtTwoHundredColumnsButRowTotalsDoNot) {
                                                 Repeat("1.000\t", 200) + "0.000\t0.000\t251.000\t\n");
 }
 
+TEST(FormatBatchResults, NamesCannotShiftTheColumns) {
+    CBatch batch;
+    batch.name = "A\tB\nC";
+    AddLayer(batch.model, "L\r\nM", {"P\tQ"});
+    EXPECT_EQ(FormatBatchResults(batch, 0),
+              "Batch 0:\tA B C (0.00 Million Trace Ops)\n\tL  M\tP Q\tRemndr\tLost\tTotal\n" +
+                  Repeat("----\t", 4) + "\nTotals\t0.000\t0.000\t0.000\t\n");
+}
+
 // The worker sets the varies flags and adds records while tables are made: every table must be whole, with
 // every cell of every row present (a row still being created may show empty ones). Runs under
 // ThreadSanitizer too.
@@ -131,33 +142,91 @@ TEST(FormatBatchResults, WellFormedWhileTheWorkerAddsResults) {
     EXPECT_EQ(rows, kKeys);
 }
 
-TEST(ExportResults, OneFilePerBatchAndTheFirstFailureEndsTheExport) {
-    const fs::path dir = fs::temp_directory_path() / ("brelix-export-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string document = dir / "cell";
-    const auto contents = [&](const std::string& name) {
-        return (std::ostringstream() << std::ifstream(document + name).rdbuf()).str();
-    };
-    CShown messages;
+// A scratch folder removed at the end of the test.
+struct CScratch {
+    CScratch() { fs::create_directories(path); }
+    ~CScratch() { fs::remove_all(path); }
+    long Files() const { return std::distance(fs::directory_iterator(path), fs::directory_iterator()); }
+    const fs::path path = fs::temp_directory_path() / ("brelix-export-" + std::to_string(::getpid()));
+};
+
+std::string Contents(const std::string& name) {
+    return (std::ostringstream() << std::ifstream(name).rdbuf()).str();
+}
+
+TEST(ExportResults, WritesOnlyTheBatchesGivenAndStopsAtTheFirstFailure) {
+    CScratch scratch;
+    const std::string document = scratch.path / "cell";
     CBatchList list;  // holds one batch to begin with
     list[0].name = "Front";
-    for (const char* name : {"Back", "Front"}) list.Append().name = name;
-    EXPECT_TRUE(ExportResults(list, document, messages));
-    EXPECT_EQ(contents("_Front.bxo"), FormatBatchResults(list[2], 2)) << "the later batch replaces the rest";
+    for (const char* name : {"Back", "Side", "Top"}) list.Append().name = name;
+    std::ofstream(document + "_Front.bxo") << "kept";
+    fs::create_directory(document + "_Side.bxo");  // a folder where the file should go
+    CShown messages;
+    std::vector<std::string> written;
+    const uint32_t which[] = {3, 1, 2, 0};
+    EXPECT_FALSE(ExportResults(list, which, document, messages, &written));
+    EXPECT_EQ(written, (std::vector<std::string>{document + "_Top.bxo", document + "_Back.bxo"}));
+    EXPECT_EQ(Contents(document + "_Top.bxo"), FormatBatchResults(list[3], 3));
+    EXPECT_EQ(Contents(document + "_Front.bxo"), "kept") << "after the failure";
+    EXPECT_EQ(messages.shown,
+              (Shown{{"Cannot write file " + document + "_Side.bxo:\nIs a directory.", "Brelix"}}));
 
-    // A file keeps its permissions when replaced. The batch name goes into the file name as it is: "sub/B"
-    // names a file in a folder that is not there.
-    fs::permissions(document + "_Front.bxo", fs::perms(0600));
-    list.RemoveAll();
-    for (const char* name : {"Front", "sub/B", "C"}) list.Append().name = name;
-    EXPECT_FALSE(ExportResults(list, document, messages));
-    EXPECT_EQ(contents("_Front.bxo"), FormatBatchResults(list[0], 0));
-    EXPECT_EQ(fs::status(document + "_Front.bxo").permissions(), fs::perms(0600));
-    const std::string reason = "Cannot write file " + document + "_sub/B.bxo:\nNo such file or directory.";
-    EXPECT_EQ(messages.shown, (decltype(messages.shown){{reason, "Brelix"}}));
-    // Front and Back: none is written after the failure, and no temporary is left.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
-    fs::remove_all(dir);
+    // A replaced file keeps its permissions, and a batch not given keeps its file. A number that is not a
+    // batch writes nothing.
+    fs::permissions(document + "_Top.bxo", fs::perms(0600));
+    const uint32_t top[] = {3}, beyond[] = {3, 4};
+    EXPECT_TRUE(ExportResults(list, top, document, messages));
+    EXPECT_EQ(fs::status(document + "_Top.bxo").permissions(), fs::perms(0600));
+    EXPECT_EQ(Contents(document + "_Front.bxo"), "kept");
+    fs::remove(document + "_Top.bxo");
+    EXPECT_FALSE(ExportResults(list, beyond, document, messages));
+    EXPECT_EQ(messages.shown.back().first, "Cannot export batch 4: the document's batches are 0 to 3.");
+    EXPECT_EQ(scratch.Files(), 3) << "Front, Side and Back; no temporary left";
+}
+
+// A batch name is changed in its file name only: so that the file stays in the document's folder, and so
+// that no batch of an export overwrites another's file.
+TEST(ExportResults, FileNamesStayInTheFolderAndApart) {
+    CScratch scratch;
+    const std::string document = scratch.path / "cell";
+    const auto path = [&](const std::string& name) { return document + "_" + name + ".bxo"; };
+    const auto unsafe = [&](int b, const std::string& name) {
+        return "The name of batch " + std::to_string(b) +
+               " holds '/' or control characters, which become '_' in its file name: its results go to " +
+               path(name) + ".";
+    };
+    const auto taken = [&](int b, int by, const std::string& name) {
+        return "Batch " + std::to_string(b) + " would write the same file as batch " + std::to_string(by) +
+               ": its results go to " + path(name) + ".";
+    };
+    // {batch name, name in the file name, messages}
+    const std::tuple<std::string, std::string, std::vector<std::string>> cases[] = {
+        {"Front", "Front", {}},
+        {"../sub/B", ".._sub_B", {unsafe(1, ".._sub_B")}},
+        {"Front", "Front (batch 2)", {taken(2, 0, "Front (batch 2)")}},
+        {".._sub_B", ".._sub_B (batch 3)", {taken(3, 1, ".._sub_B (batch 3)")}},
+        {std::string("a\0\t\x7f", 4), "a___", {unsafe(4, "a___")}},
+        {"Front (batch 6)", "Front (batch 6)", {}},
+        {"Front", "Front (batch 6) (batch 6)", {taken(6, 0, "Front (batch 6) (batch 6)")}},
+    };
+    CBatchList list;
+    std::vector<uint32_t> which;
+    Shown shown;
+    std::vector<std::string> paths;
+    for (const auto& [name, fileName, messages] : cases) {
+        (which.empty() ? list[0] : list.Append()).name = name;
+        which.push_back(static_cast<uint32_t>(which.size()));
+        for (const std::string& message : messages) shown.push_back({message, "Brelix"});
+        paths.push_back(path(fileName));
+    }
+    CShown messages;
+    std::vector<std::string> written;
+    ASSERT_TRUE(ExportResults(list, which, document, messages, &written));
+    EXPECT_EQ(messages.shown, shown);
+    EXPECT_EQ(written, paths);
+    for (uint32_t b : which) EXPECT_EQ(Contents(paths[b]), FormatBatchResults(list[b], b)) << paths[b];
+    EXPECT_EQ(scratch.Files(), 7);
 }
 
 // Runs exporting into one folder at once: each export's temporary files are its own, so none ever renames
@@ -173,8 +242,9 @@ TEST(ExportResults, ConcurrentExportsKeepTheirOwnTables) {
         lists[n][0].traceOps = 1000000 * n;
         const std::string expected = FormatBatchResults(lists[n][0], 0);
         CNoMessages messages;
+        const uint32_t first[] = {0};
         for (int i = 0; i < 150; ++i) {
-            const bool exported = ExportResults(lists[n], document, messages);
+            const bool exported = ExportResults(lists[n], first, document, messages);
             std::ifstream in(document + "_.bxo");
             wrong += !exported || (std::ostringstream() << in.rdbuf()).str() != expected;
         }

@@ -89,7 +89,8 @@ TEST_F(SpecialFiles, AreNotReplacedBySavesOrExports) {
     ASSERT_TRUE(fs::create_directory(path("folder")));
     const auto nodes = [&] {
         std::map<std::string, fs::file_type> types;
-        for (const auto& entry : fs::directory_iterator(dir_)) types[entry.path()] = entry.symlink_status().type();
+        for (const auto& entry : fs::directory_iterator(dir_))
+            types[entry.path()] = entry.symlink_status().type();
         return types;
     };
     const auto before = nodes();
@@ -107,8 +108,10 @@ TEST_F(SpecialFiles, AreNotReplacedBySavesOrExports) {
         EXPECT_FALSE(SaveDocument(path(name), list, error)) << name;
         EXPECT_EQ(error, "Cannot write file " + path(name) + ": " + reason + ".");
         CShown messages;
-        EXPECT_FALSE(ExportResults(list, document, messages)) << name;
-        EXPECT_EQ(messages.shown, (Shown{{"Cannot write file " + path(name) + ":\n" + reason + ".", "Brelix"}}));
+        const uint32_t first[] = {0};
+        EXPECT_FALSE(ExportResults(list, first, document, messages)) << name;
+        EXPECT_EQ(messages.shown,
+                  (Shown{{"Cannot write file " + path(name) + ":\n" + reason + ".", "Brelix"}}));
     }
     EXPECT_EQ(nodes(), before) << "every node as it was, and no temporary left";
 }
