@@ -112,7 +112,11 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool OpenOrReport(const std::string& path, CBatchList& list, CCliEnvironment& env) {
     std::string error;
-    if (OpenDocument(path, list, error)) return true;
+    std::vector<std::string> notices;
+    if (OpenDocument(path, list, error, &notices)) {
+        for (const std::string& notice : notices) env.err << "brelix-cli: note: " << notice << "\n";
+        return true;
+    }
     env.err << "brelix-cli: " << error << "\n"
             << "Check the path, and that the file is a Brelix document.\n";
     return false;

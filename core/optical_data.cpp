@@ -42,8 +42,9 @@ double COpticalData::TableLookup(double wavelength, uint32_t rows, Column column
             }
         }
     }
-    // Only an unsorted table (or a NaN wavelength) has no such row.
-    if (i >= n) return constants.*column;
+    // Only an unsorted table or a NaN has no such row, and a lone row with a NaN wavelength passes both end
+    // checks with no row after it: neither may read past the table.
+    if (i + 1 >= n) return constants.*column;
 
     const COpticalPoint& a = (*this)[i];
     const COpticalPoint& b = (*this)[i + 1];

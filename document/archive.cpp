@@ -88,7 +88,7 @@ void CArchiveWriter::Text(std::string_view text, std::string_view) {
 // ---------------------------------------------------------------------------------------------------------
 // Reading
 
-CArchiveReader::CScope CArchiveReader::Enter(const char* record, uint32_t number) {
+CArchiveReader::CScope CArchiveReader::Enter(const char* record, std::optional<uint32_t> number) {
     context_.emplace_back(record, number);
     return CScope(*this);
 }
@@ -99,7 +99,7 @@ std::string CArchiveReader::Where() const {
     for (size_t i = 0; i < context_.size(); ++i) {
         if (i > 0) where += ", ";
         where += context_[i].first;
-        if (context_[i].second > 0) where += " " + std::to_string(context_[i].second);
+        if (context_[i].second) where += " " + std::to_string(*context_[i].second);
     }
     return where + ")";
 }
@@ -179,6 +179,15 @@ bool CArchiveReader::CheckCount(uint64_t count, size_t elementBytes, size_t at, 
         return Fail(at, std::string(what) + " at byte " + std::to_string(at) + Where() + " is " +
                             FormatNumber(count) + ", more than the " + ByteCount(Remaining()) +
                             " left can hold (each takes at least " + ByteCount(elementBytes) + ")");
+    }
+    return true;
+}
+
+bool CArchiveReader::CheckFinite(double value, size_t at, std::string_view what) {
+    if (failed_) return false;
+    if (!std::isfinite(value)) {
+        return Fail(at, "invalid " + std::string(what) + " at byte " + std::to_string(at) + Where() +
+                            ": expected a finite number, found " + FormatNumber(value));
     }
     return true;
 }
@@ -316,7 +325,7 @@ void Walk(Archive& ar, Data& data, double version) {
 
     if constexpr (Archive::IsStoring) {
         for (uint32_t i = 0; i < rows; ++i) {
-            auto rowScope = ar.Enter("row", i + 1);
+            auto rowScope = ar.Enter("row", i);
             Walk(ar, data[i], version);
         }
     } else {
@@ -335,10 +344,12 @@ void Walk(Archive& ar, Data& data, double version) {
                            stokes ? "Stokes row count" : "table row count"))
             return;
         for (uint32_t i = 0; i < rows; ++i) {
-            auto rowScope = ar.Enter("row", i + 1);
+            auto rowScope = ar.Enter("row", i);
             COpticalPoint row;
+            const size_t wavelengthAt = ar.Offset() + kDouble;  // after the row's version
             Walk(ar, row, version);
-            if (ar.Failed()) return;
+            // A lookup brackets a wavelength between rows in order, where a NaN or infinity has no place.
+            if (!ar.CheckFinite(row.wavelength, wavelengthAt, "wavelength")) return;
             data.AppendCounted(row);
         }
     }
@@ -346,18 +357,18 @@ void Walk(Archive& ar, Data& data, double version) {
     Walk(ar, data.constants, version);
 }
 
-// The elements of a list, numbered from 1 in messages. Reading fills the elements the list already holds
+// The elements of a list, numbered from 0 in messages. Reading fills the elements the list already holds
 // (the default batch of a reset batch list) and appends the rest.
 template <class Archive, class List, class WalkElement>
 void WalkElements(Archive& ar, List& list, uint32_t count, const char* name, WalkElement&& walk) {
     if constexpr (Archive::IsStoring) {
         for (uint32_t i = 0; i < list.GetCount(); ++i) {
-            auto scope = ar.Enter(name, i + 1);
+            auto scope = ar.Enter(name, i);
             walk(list[i]);
         }
     } else {
         for (uint32_t i = 0; i < count && !ar.Failed(); ++i) {
-            auto scope = ar.Enter(name, i + 1);
+            auto scope = ar.Enter(name, i);
             walk(i < list.GetCount() ? list[i] : list.Append());
         }
     }
@@ -506,6 +517,7 @@ void Walk(Archive& ar, List& list, double version) {
         // The first batch is read into the default batch a reset list holds; a count of 0 leaves it as it
         // is, since a list is never empty.
         list.Reset();
+        if (count == 0) ar.Note("The document holds no batches; it was opened with one new default batch.");
     }
     WalkElements(ar, list, count, "batch", [&](auto& batch) { Walk(ar, batch, version); });
     if constexpr (!Archive::IsStoring) list.SetCurrent(std::min(current, list.GetCount() - 1));

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -47,7 +48,7 @@ public:
     struct CScope {
         ~CScope() {}  // user-provided, so that an unused scope is not warned about
     };
-    CScope Enter(const char*, uint32_t = 0) { return {}; }
+    CScope Enter(const char*, std::optional<uint32_t> = std::nullopt) { return {}; }
 
     bool Failed() const { return false; }
     size_t Offset() const { return bytes_.size(); }
@@ -82,13 +83,16 @@ public:
     bool Count(uint32_t& count, size_t elementBytes, std::string_view what);
     // Checks a count that was read earlier, at byte `at`, against the bytes that remain now.
     bool CheckCount(uint64_t count, size_t elementBytes, size_t at, std::string_view what);
+    // Checks that a double read earlier, at byte `at`, is a finite number.
+    bool CheckFinite(double value, size_t at, std::string_view what);
     // Reads a record's version, which is not used.
     bool Version(double);
     // Fails when bytes remain.
     bool ExpectEnd();
 
-    // Names the record being read, for messages ("batch 2, layer 1, plane 3"); numbers count from 1 and
-    // 0 means the record has no number. The scope ends the name.
+    // Names the record being read, for messages ("batch 0, layer 1, plane 3"). Numbers count from 0, as
+    // the runner and the results number batches, layers and planes; a record without one is named alone.
+    // The scope ends the name.
     class CScope {
     public:
         CScope(CScope&& other) noexcept : reader_(std::exchange(other.reader_, nullptr)) {}
@@ -104,7 +108,7 @@ public:
 
         CArchiveReader* reader_;
     };
-    [[nodiscard]] CScope Enter(const char* record, uint32_t number = 0);
+    [[nodiscard]] CScope Enter(const char* record, std::optional<uint32_t> number = std::nullopt);
 
     bool Failed() const { return failed_; }
     const std::string& Error() const { return error_; }
@@ -115,6 +119,9 @@ public:
 
     // Records a failure at a byte offset (only the first one is kept); returns false.
     bool Fail(size_t at, std::string_view message);
+    // Records something the user should know about a document that is read all the same.
+    void Note(std::string text) { notes_.push_back(std::move(text)); }
+    const std::vector<std::string>& Notes() const { return notes_; }
 
 private:
     // The next `count` bytes, or null (and a failure) when the stream ends first.
@@ -129,7 +136,8 @@ private:
     bool failed_ = false;
     std::string error_;
     size_t errorOffset_ = 0;
-    std::vector<std::pair<const char*, uint32_t>> context_;
+    std::vector<std::pair<const char*, std::optional<uint32_t>>> context_;
+    std::vector<std::string> notes_;
 };
 
 // The records of a document, each in one place for both directions. `version` is the value written at

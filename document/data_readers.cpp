@@ -4,14 +4,14 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <istream>
 #include <limits>
 #include <numeric>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "core/batch.h"
@@ -20,6 +20,7 @@
 #include "core/model.h"
 #include "core/optical_data.h"
 #include "core/spectrum.h"
+#include "document/file_reading.h"
 
 namespace brelix {
 
@@ -129,13 +130,18 @@ COpticalPoint LayerRow(int format, const CLine& v) {
     return row;
 }
 
-// Scans every remaining line.
+// Scans every remaining line. A line whose wavelength is not a finite number is not data: a title such as
+// "Nanocrystal ..." scans as NaN, which has no place in a sorted table. It leaves no row and changes no
+// carried value, so the next line carries on from the row before it.
 std::vector<CLine> ReadLines(std::istream& in, int columns) {
-    CLine values{};
+    CLine carried{};
     std::vector<CLine> lines;
     std::string line;
     while (ReadLine(in, line)) {
+        CLine values = carried;
         ScanNumbers(line, columns, values.data());
+        if (!std::isfinite(values[0])) continue;
+        carried = values;
         lines.push_back(values);
     }
     return lines;
@@ -143,25 +149,32 @@ std::vector<CLine> ReadLines(std::istream& in, int columns) {
 
 // The order in which inserting each line's row in file order with sorted insertion leaves them: a stable
 // sort by wavelength. Sorting first lets every row be appended, where a large file in descending order
-// would move the whole table on each insertion. A NaN wavelength has no place in a sort, so a file holding
-// one keeps its file order and the insertion alone places its rows.
+// would move the whole table on each insertion.
 std::vector<size_t> InsertionOrder(const std::vector<CLine>& lines) {
     std::vector<size_t> order(lines.size());
     std::iota(order.begin(), order.end(), size_t{0});
     const auto wavelengthBelow = [&lines](size_t a, size_t b) { return lines[a][0] < lines[b][0]; };
-    if (std::none_of(lines.begin(), lines.end(), [](const CLine& line) { return std::isnan(line[0]); }) &&
-        !std::is_sorted(order.begin(), order.end(), wavelengthBelow))
+    if (!std::is_sorted(order.begin(), order.end(), wavelengthBelow))
         std::stable_sort(order.begin(), order.end(), wavelengthBelow);
     return order;
 }
 
-// Opens a data file or reports that it cannot. A folder opens like a file on some systems and then reads
-// as empty, so it is reported as well.
-bool OpenDataFile(const std::string& name, std::ifstream& file, IMessages& messages) {
-    std::error_code ignored;
-    if (!std::filesystem::is_directory(name, ignored)) file.open(name);
-    if (file.is_open()) return true;
-    messages.Show("Error could not open \"" + name + "\"", kCaption);
+// Reads a data file whole, or reports why it cannot.
+bool ReadDataFile(const std::string& name, std::string& text, IMessages& messages) {
+    std::string reason;
+    switch (ReadRegularFile(name, text, reason)) {
+        case EFileRead::Read:
+            return true;
+        case EFileRead::CannotOpen:
+            messages.Show("Error could not open \"" + name + "\"", kCaption);
+            break;
+        case EFileRead::NotRegular:
+            messages.Show("Error could not open \"" + name + "\": " + reason + ".", kCaption);
+            break;
+        case EFileRead::CannotRead:
+            messages.Show("Error could not read \"" + name + "\": " + reason + ".", kCaption);
+            break;
+    }
     return false;
 }
 
@@ -214,32 +227,35 @@ void ReadSpectrum(std::istream& in, CSpectrum& spectrum) {
 }
 
 bool LoadDataFile(CLayer& layer, int format, IMessages& messages) {
-    std::ifstream file;
-    if (!OpenDataFile(layer.optics.GetFileName(static_cast<uint32_t>(format)), file, messages)) {
+    std::string text;
+    if (!ReadDataFile(layer.optics.GetFileName(static_cast<uint32_t>(format)), text, messages)) {
         layer.optics.RemoveAll();
         return false;
     }
-    ReadLayerTable(file, format, layer.optics);
+    std::istringstream in(std::move(text));
+    ReadLayerTable(in, format, layer.optics);
     return true;
 }
 
 bool LoadDataFile(CPlane& plane, IMessages& messages) {
-    std::ifstream file;
-    if (!OpenDataFile(plane.optics.planeFile, file, messages)) {
+    std::string text;
+    if (!ReadDataFile(plane.optics.planeFile, text, messages)) {
         plane.optics.RemoveAll();
         return false;
     }
-    ReadPlaneTable(file, plane.optics);
+    std::istringstream in(std::move(text));
+    ReadPlaneTable(in, plane.optics);
     return true;
 }
 
 bool LoadSpectrumFile(CBatch& batch, IMessages& messages) {
-    std::ifstream file;
-    if (!OpenDataFile(batch.spectrumFile, file, messages)) {
+    std::string text;
+    if (!ReadDataFile(batch.spectrumFile, text, messages)) {
         batch.spectrum.RemoveAll();
         return false;
     }
-    ReadSpectrum(file, batch.spectrum);
+    std::istringstream in(std::move(text));
+    ReadSpectrum(in, batch.spectrum);
     messages.Show("Number of Points Loaded: " + FormatInt(batch.spectrum.GetCount()) + " ", kCaption);
     return true;
 }

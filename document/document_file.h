@@ -18,17 +18,22 @@ std::vector<uint8_t> WriteDocument(const CBatchList& list);
 // Reads a whole document into `into`, which is reset first. Bytes after the document are an error, as
 // they mean the file is not what it claims to be. On failure returns false with `error` naming what is
 // wrong and at which byte; `into` is then partly read (OpenDocument keeps a document safe from that).
-bool ReadDocument(std::span<const uint8_t> bytes, CBatchList& into, std::string& error);
+// What the user should know about a document read all the same (it held no batches, so it holds one new
+// default batch) is appended to `notices`.
+bool ReadDocument(std::span<const uint8_t> bytes, CBatchList& into, std::string& error,
+                  std::vector<std::string>* notices = nullptr);
 
-// Saves atomically: the bytes go to a new file beside the target, are flushed to the disk, and only then
-// replace the target by a rename. On failure (cannot create, disk full, no permission...) the temporary
-// file is removed, an existing file is left as it was, and `error` names the file and the system's reason.
-// A symbolic link is followed: the file it points to is replaced, the link stays.
+// Saves atomically, as ReplaceFile (document/file_replacing.h) writes: the target is always the old file or
+// the new one, whole. A symbolic link to a regular file is followed (the file is replaced, the link stays);
+// a folder, FIFO, device, socket or dangling link is refused. On failure (cannot create, disk full, no
+// permission...) an existing file is left as it was and `error` names the file and the reason.
 bool SaveDocument(const std::string& path, const CBatchList& list, std::string& error);
 
-// Reads a document file into a fresh list and, only when all of it was read, swaps it into `document`; on
-// failure `document` is untouched and `error` names the file and the reason. The caller stops a trace that
-// runs on `document` first.
-bool OpenDocument(const std::string& path, CBatchList& document, std::string& error);
+// Reads a document file, which must be a regular file (or a link to one), into a fresh list and, only when
+// all of it was read, swaps it into `document` and appends its notices as ReadDocument does. On failure
+// `document` is untouched and `error` names the file and the reason. The caller stops a trace that runs on
+// `document` first.
+bool OpenDocument(const std::string& path, CBatchList& document, std::string& error,
+                  std::vector<std::string>* notices = nullptr);
 
 }  // namespace brelix

@@ -1,18 +1,17 @@
 #include "document/results_export.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <atomic>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <optional>
-#include <system_error>
+#include <limits>
+#include <map>
+#include <span>
 #include <vector>
 
 #include "core/batch_list.h"
 #include "core/format.h"
 #include "core/messages.h"
+#include "document/file_replacing.h"
 
 namespace brelix {
 
@@ -36,43 +35,20 @@ constexpr CSweepColumn kSweepColumns[] = {
     {&CBatch::declinationVaries, "Ele\t", &CResultKey::declination},
 };
 
-std::string Reason(int error) {
-    // errno is set by every failure we report; EIO stands in should a library leave it 0.
-    return std::strerror(error != 0 ? error : EIO);
+// A name as a cell of the table: a tab, line feed or carriage return in it would shift the columns.
+std::string Cell(std::string name) {
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    return name;
 }
 
-// A name beside `name` that no file has yet.
-std::string TemporaryNameFor(const std::string& name) {
-    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
-    for (int n = 0;; ++n) {
-        std::filesystem::path candidate = folder / (".brelix-export-" + FormatInt(n) + ".tmp");
-        std::error_code ignored;
-        if (!std::filesystem::exists(candidate, ignored) || n == 999) return candidate.string();
-    }
-}
-
-// Writes `text` to a temporary file and renames it over `name`. Returns the system's reason on failure,
-// after removing the temporary.
-std::optional<std::string> WriteReplacing(const std::string& name, const std::string& text) {
-    const std::string temporary = TemporaryNameFor(name);
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    if (!file) return Reason(errno);
-
-    int error = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) error = errno ? errno : EIO;
-    // Closing flushes the buffer, which is where a full disk shows up.
-    if (std::fclose(file) != 0 && error == 0) error = errno ? errno : EIO;
-    if (error == 0) {
-        // Keep the permissions of the file being replaced.
-        std::error_code ignored;
-        const auto status = std::filesystem::status(name, ignored);
-        if (std::filesystem::exists(status))
-            std::filesystem::permissions(temporary, status.permissions(), ignored);
-        if (std::rename(temporary.c_str(), name.c_str()) != 0) error = errno ? errno : EIO;
-    }
-    if (error == 0) return std::nullopt;
-    std::remove(temporary.c_str());
-    return Reason(error);
+// A batch name as part of a file name: a '/' would put the file in another folder, or in one that is not
+// there, and NUL and other control characters break the name or whatever shows it.
+std::string FileNamePart(std::string name) {
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '_');
+    return name;
 }
 
 }  // namespace
@@ -81,16 +57,21 @@ std::string FormatResultValue(double v) {
     if (std::isnan(v) || v <= 0 || v >= 0.001) return FormatFixed(v, 2, 3);
     // Here -324 < log10(v) < -3, so the exponent fits an int.
     const int e = static_cast<int>(std::trunc(std::log10(v) - 1));
-    const double m = v / std::pow(10.0, e);
+    // Below the smallest normal power of ten, 10^e loses digits and from -324 on is 0: v is scaled up
+    // first. Above it the division is left as it always was.
+    const double m = e < std::numeric_limits<double>::min_exponent10 ? v * 1e300 / std::pow(10.0, e + 300)
+                                                                     : v / std::pow(10.0, e);
     return FormatFixed(m, 2, 1) + "e" + FormatInt(e);
 }
 
 std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
+    // The worker sets the flags while it generates rays, and writes them the same way.
     std::vector<const CSweepColumn*> sweeps;
     for (const CSweepColumn& sweep : kSweepColumns)
-        if (batch.*sweep.varies) sweeps.push_back(&sweep);
+        if (std::atomic_ref<const int32_t>(batch.*sweep.varies).load(std::memory_order_relaxed))
+            sweeps.push_back(&sweep);
 
-    std::string out = "Batch " + FormatInt(batchNumber) + ":\t" + batch.name + " (" +
+    std::string out = "Batch " + FormatInt(batchNumber) + ":\t" + Cell(batch.name) + " (" +
                       FormatFixed(static_cast<double>(batch.traceOps.load()) / 1000000.0, 1, 2) +
                       " Million Trace Ops)\n";
 
@@ -99,10 +80,10 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
     out += "\t";
     for (const CSweepColumn* sweep : sweeps) out += sweep->header;
     for (const CLayer& layer : batch.model) {
-        out += layer.name + "\t";
+        out += Cell(layer.name) + "\t";
         columns.push_back(&layer.results);
         for (const CPlane& plane : layer) {
-            out += plane.name + "\t";
+            out += Cell(plane.name) + "\t";
             columns.push_back(&plane.results);
         }
     }
@@ -152,14 +133,45 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
     return out;
 }
 
-bool ExportResults(const CBatchList& batches, const std::string& documentPath, IMessages& messages) {
-    for (uint32_t b = 0; b < batches.GetCount(); ++b) {
-        const CBatch& batch = batches[b];
-        const std::string name = documentPath + "_" + batch.name + ".bxo";
-        if (const auto reason = WriteReplacing(name, FormatBatchResults(batch, b))) {
-            messages.Show("Cannot write file " + name + ":\n" + *reason + ".", kCaption);
+bool ExportResults(const CBatchList& batches, std::span<const uint32_t> which,
+                   const std::string& documentPath, IMessages& messages, std::vector<std::string>* written) {
+    for (uint32_t b : which) {
+        if (b >= batches.GetCount()) {
+            messages.Show("Cannot export batch " + FormatInt(b) + ": the document's batches are 0 to " +
+                              FormatInt(batches.GetCount() - 1) + ".",
+                          kCaption);
             return false;
         }
+    }
+    std::map<std::string, uint32_t> writers;  // file name -> the batch of this export that writes it
+    for (uint32_t b : which) {
+        const CBatch& batch = batches[b];
+        const std::string number = FormatInt(b);
+        const std::string part = FileNamePart(batch.name);
+        std::string stem = documentPath + "_" + part;
+        const auto collision = writers.find(stem + ".bxo");
+        while (writers.contains(stem + ".bxo")) stem += " (batch " + number + ")";
+        const std::string name = stem + ".bxo";
+        if (part != batch.name) {
+            messages.Show("The name of batch " + number +
+                              " holds '/' or control characters, which become '_' in its file name: its " +
+                              "results go to " + name + ".",
+                          kCaption);
+        }
+        if (collision != writers.end()) {
+            messages.Show("Batch " + number + " would write the same file as batch " +
+                              FormatInt(collision->second) + ": its results go to " + name + ".",
+                          kCaption);
+        }
+        writers.emplace(name, b);
+
+        const std::string text = FormatBatchResults(batch, b);
+        std::string reason;
+        if (!ReplaceFile(name, std::as_bytes(std::span(text)), reason)) {
+            messages.Show("Cannot write file " + name + ":\n" + reason + ".", kCaption);
+            return false;
+        }
+        if (written) written->push_back(name);
     }
     return true;
 }

@@ -61,8 +61,8 @@ void BuildMirrors(CBatch& batch, int rays) {
     batch.name = "Mirrors";
     CLayer& layer = batch.model.Append();
     layer.SetName("Gap");
-    SetHorizontal(AddPlane(layer, "Floor", PlanarReflector), -10, false, 100);
-    SetHorizontal(AddPlane(layer, "Ceiling", PlanarReflector), 10, true, 100);
+    SetHorizontal(AddPlane(layer, "Floor", PlanarReflector), -10, false, 1e5);
+    SetHorizontal(AddPlane(layer, "Ceiling", PlanarReflector), 10, true, 1e5);
     for (CPlane& mirror : layer) mirror.SetConstants(0, 0, 1.0);
     SetNormalIncidenceSources(batch, rays);
     batch.minIntensity = 0;

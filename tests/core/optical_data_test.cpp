@@ -42,6 +42,16 @@ TEST(COpticalData, TableLookupInterpolatesWithoutExtrapolating) {
     EXPECT_EQ(unsorted.GetRefractiveIndex(750), 4.5);  // the pair (500, 800)
 }
 
+// Only a table made in code can hold a NaN wavelength. A single such row brackets nothing; the lookup must
+// still stay inside the table.
+TEST(COpticalData, ALoneRowWithoutAWavelengthGivesTheConstants) {
+    COpticalData data;
+    data.SetMode(LayerTable);
+    data.SetConstants(9, 9, 9, 9);
+    data.InsertSorted(Row(std::nan(""), 2), ERowCount::Table);
+    for (double w : {300.0, 500.0, std::nan("")}) EXPECT_EQ(data.GetRefractiveIndex(w), 9.0) << w;
+}
+
 TEST(COpticalData, EqualWavelengthsKeepFileOrder) {
     COpticalData data;
     for (const auto& [w, n] : {std::pair{500.0, 1.0}, {400.0, 2.0}, {500.0, 3.0}, {450.0, 4.0}})

@@ -237,22 +237,27 @@ TEST(DocumentCorruption, DamageIsRefusedWithAMessageBeforeAnythingIsAllocated) {
     CBatchList list;
     CLayer& layer = list[0].model.Append();
     layer.SetMode(LayerStokes), layer.Append().SetPlaneMode(PlaneTable);
+    layer[0].optics.InsertSorted(Row(500), ERowCount::Table);
     const Bytes document = WriteDocument(list), absurd = DoubleBytes(4e9);
     // How each message starts (the file tests check whole messages). No patch bytes: the document is cut
     // there. An absurd count is refused on its own: had the reader started creating elements, it would have
     // run out of bytes and said so.
     const std::tuple<size_t, Bytes, std::string> cases[] = {
-        {1247, {}, "unexpected end of the document at byte 1244 while reading the scale-by-wavelength"},
-        {40, {0xFF, 0x88, 0x13}, "the name at byte 40 (batch 1) is 5000 characters long, past the end of"},
-        {169, DoubleBytes(-1), "invalid number of interface divides at byte 169 (batch 1): expected a whole "
+        {1423, {}, "unexpected end of the document at byte 1420 while reading the scale-by-wavelength"},
+        {40, {0xFF, 0x88, 0x13}, "the name at byte 40 (batch 0) is 5000 characters long, past the end of"},
+        {169, DoubleBytes(-1), "invalid number of interface divides at byte 169 (batch 0): expected a whole "
                                "number in 0..4294967295, found -1"},
-        {1252, {0}, "unexpected data after the end of the document at byte 1252 (1 byte more)"},
-        {16, absurd, "batch count at byte 16 is 4000000000, more than the 1228 bytes left can hold"},
-        {330, absurd, "point count at byte 330 (batch 1, spectrum) is 4000000000, more than the"},
-        {354, absurd, "layer count at byte 354 (batch 1, model) is 4000000000, more than the"},
-        {378, DoubleBytes(4294967295.0), "plane count at byte 378 (batch 1, model, layer 1) is 4294967295"},
-        {668, absurd, "table row count at byte 668 (batch 1, model, layer 1, plane 1, optical data) is 4000"},
-        {921, absurd, "Stokes row count at byte 921 (batch 1, model, layer 1, optical data) is 4000000000"},
+        {1428, {0}, "unexpected data after the end of the document at byte 1428 (1 byte more)"},
+        {16, absurd, "batch count at byte 16 is 4000000000, more than the 1404 bytes left can hold"},
+        {330, absurd, "point count at byte 330 (batch 0, spectrum) is 4000000000, more than the"},
+        {354, absurd, "layer count at byte 354 (batch 0, model) is 4000000000, more than the"},
+        {378, DoubleBytes(4294967295.0), "plane count at byte 378 (batch 0, model, layer 0) is 4294967295"},
+        {668, absurd, "table row count at byte 668 (batch 0, model, layer 0, plane 0, optical data) is 4000"},
+        {1097, absurd, "Stokes row count at byte 1097 (batch 0, model, layer 0, optical data) is 4000000000"},
+        // A table row's wavelength must have a place in the order for lookups to bracket it.
+        {720, DoubleBytes(NAN), "invalid wavelength at byte 720 (batch 0, model, layer 0, plane 0, optical "
+                                "data, row 0): expected a finite number, found nan"},
+        {720, DoubleBytes(-INFINITY), "invalid wavelength at byte 720 (batch 0, model, layer 0, plane 0,"},
     };
     for (const auto& [at, patch, message] : cases) {
         Bytes bytes = document;
@@ -348,6 +353,21 @@ TEST_F(DocumentFile, FailedSavesLeaveTheOldFileAndNoTemporary) {
     EXPECT_EQ(error_, "Cannot write file " + path + ": File too large.");
     EXPECT_EQ(Contents(path), Bytes(300, 'p'));
     EXPECT_EQ(Files(), 1);
+}
+
+// A list is never empty: a document without batches opens with a new default batch, and says so.
+TEST_F(DocumentFile, ADocumentWithoutBatchesOpensWithANotice) {
+    const std::string empty = PathOf("empty.doc"), full = PathOf("full.doc");
+    CArchiveWriter writer;
+    for (double value : {6.0, 6.0, 0.0, 0.0}) writer.Double(value);  // versions, no batches, current 0
+    std::ofstream(empty, std::ios::binary).write(reinterpret_cast<const char*>(writer.Bytes().data()), 32);
+    ASSERT_TRUE(SaveDocument(full, list_, error_)) << error_;
+    std::vector<std::string> notices;
+    ASSERT_TRUE(OpenDocument(full, list_, error_, &notices) && OpenDocument(empty, list_, error_, &notices))
+        << error_;
+    EXPECT_EQ(notices, std::vector<std::string>{"The document holds no batches; it was opened with one new "
+                                                "default batch."});
+    EXPECT_EQ(WriteDocument(list_), WriteDocument(CBatchList()));
 }
 
 TEST_F(DocumentFile, FailedOpensLeaveTheDocumentAlone) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -18,9 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using Shown = std::vector<std::pair<std::string, std::string>>;
+
 struct CShown : IMessages {
     void Show(const std::string& text, const std::string& tag) override { shown.push_back({text, tag}); }
-    std::vector<std::pair<std::string, std::string>> shown;
+    Shown shown;
 };
 
 // A ray carrying a new result key. Its x and azimuth never get a column: no batch here varies them.
@@ -50,7 +53,7 @@ TEST(FormatResultValue, FixedOrMantissaAndExponent) {
     const std::pair<double, const char*> cases[] = {
         {1234.5678, "1234.568"}, {0.001, "0.001"}, {0.0, "0.000"}, {-1e-9, "-0.000"}, {0.00012, "1.2e-4"},
         {0.00095, "9.5e-4"}, {0.000999, "10.0e-4"}, {0.0005, "5.0e-4"}, {0.0001, "10.0e-5"},
-        {1e-300, "10.0e-301"}, {NAN, "nan"}, {HUGE_VAL, "inf"}, {5e-324, "infe-324"},  // 10^-324 underflows
+        {1e-300, "10.0e-301"}, {NAN, "nan"}, {HUGE_VAL, "inf"}, {5e-324, "4.9e-324"}, {2.5e-320, "2.5e-320"},
     };
     // clang-format on
     for (const auto& [value, text] : cases) EXPECT_EQ(FormatResultValue(value), text) << value;
@@ -99,14 +102,25 @@ TEST(FormatBatchResults, ColumnSumsStopAtTwoHundredColumnsButRowTotalsDoNot) {
                                                 Repeat("1.000\t", 200) + "0.000\t0.000\t251.000\t\n");
 }
 
-// The worker adds records while tables are made: every table must be whole, with every cell of every row
-// present (a row still being created may show empty ones). Runs under ThreadSanitizer too.
+TEST(FormatBatchResults, NamesCannotShiftTheColumns) {
+    CBatch batch;
+    batch.name = "A\tB\nC";
+    AddLayer(batch.model, "L\r\nM", {"P\tQ"});
+    EXPECT_EQ(FormatBatchResults(batch, 0),
+              "Batch 0:\tA B C (0.00 Million Trace Ops)\n\tL  M\tP Q\tRemndr\tLost\tTotal\n" +
+                  Repeat("----\t", 4) + "\nTotals\t0.000\t0.000\t0.000\t\n");
+}
+
+// The worker sets the varies flags and adds records while tables are made: every table must be whole, with
+// every cell of every row present (a row still being created may show empty ones). Runs under
+// ThreadSanitizer too.
 TEST(FormatBatchResults, WellFormedWhileTheWorkerAddsResults) {
     CBatch batch;
     CLayer& layer = AddLayer(batch.model, "L", {"A", "B"});
     constexpr size_t kKeys = 20000;
     std::thread worker([&] {
         for (size_t k = 0; k < kKeys; ++k) {
+            std::atomic_ref<int32_t>(batch.yVaries).store(k % 2, std::memory_order_relaxed);
             const CRay ray = AddKey(batch.model, 300.0 + k);
             layer.results.AddAbsorbed(ray, 0.5);
             batch.model.results.AddLost(ray, 0.5);
@@ -118,40 +132,121 @@ TEST(FormatBatchResults, WellFormedWhileTheWorkerAddsResults) {
         done = batch.model.results.GetSize() == kKeys;
         const std::string text = FormatBatchResults(batch, 0);
         rows = std::count(text.begin(), text.end(), '\n') - 4;
-        // Tabs: 1 in the title, 6 in the header, 7 in each row, the rule and the totals (4 without rows).
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\t'), 1 + 6 + (rows > 0 ? 7 * (rows + 2) : 8));
+        // Tabs: 1 in the title, 6 in the header, 7 in each row, the rule and the totals (4 without rows),
+        // and one more in each line but the title when the Y column is shown.
+        const long y = text.find("\tY\t") != std::string::npos;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\t'),
+                  1 + 6 + y + (rows > 0 ? (7 + y) * (rows + 2) : 2 * (4 + y)));
     }
     worker.join();
     EXPECT_EQ(rows, kKeys);
 }
 
-TEST(ExportResults, OneFilePerBatchAndTheFirstFailureEndsTheExport) {
-    const fs::path dir = fs::temp_directory_path() / ("brelix-export-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string document = dir / "cell";
-    const auto contents = [&](const std::string& name) {
-        return (std::ostringstream() << std::ifstream(document + name).rdbuf()).str();
-    };
-    CShown messages;
+// A scratch folder removed at the end of the test.
+struct CScratch {
+    CScratch() { fs::create_directories(path); }
+    ~CScratch() { fs::remove_all(path); }
+    long Files() const { return std::distance(fs::directory_iterator(path), fs::directory_iterator()); }
+    const fs::path path = fs::temp_directory_path() / ("brelix-export-" + std::to_string(::getpid()));
+};
+
+std::string Contents(const std::string& name) {
+    return (std::ostringstream() << std::ifstream(name).rdbuf()).str();
+}
+
+TEST(ExportResults, WritesOnlyTheBatchesGivenAndStopsAtTheFirstFailure) {
+    CScratch scratch;
+    const std::string document = scratch.path / "cell";
     CBatchList list;  // holds one batch to begin with
     list[0].name = "Front";
-    for (const char* name : {"Back", "Front"}) list.Append().name = name;
-    EXPECT_TRUE(ExportResults(list, document, messages));
-    EXPECT_EQ(contents("_Front.bxo"), FormatBatchResults(list[2], 2)) << "the later batch replaces the rest";
+    for (const char* name : {"Back", "Side", "Top"}) list.Append().name = name;
+    std::ofstream(document + "_Front.bxo") << "kept";
+    fs::create_directory(document + "_Side.bxo");  // a folder where the file should go
+    CShown messages;
+    std::vector<std::string> written;
+    const uint32_t which[] = {3, 1, 2, 0};
+    EXPECT_FALSE(ExportResults(list, which, document, messages, &written));
+    EXPECT_EQ(written, (std::vector<std::string>{document + "_Top.bxo", document + "_Back.bxo"}));
+    EXPECT_EQ(Contents(document + "_Top.bxo"), FormatBatchResults(list[3], 3));
+    EXPECT_EQ(Contents(document + "_Front.bxo"), "kept") << "after the failure";
+    EXPECT_EQ(messages.shown,
+              (Shown{{"Cannot write file " + document + "_Side.bxo:\nIs a directory.", "Brelix"}}));
 
-    // A file keeps its permissions when replaced. The batch name goes into the file name as it is: "sub/B"
-    // names a file in a folder that is not there.
-    fs::permissions(document + "_Front.bxo", fs::perms(0600));
-    list.RemoveAll();
-    for (const char* name : {"Front", "sub/B", "C"}) list.Append().name = name;
-    EXPECT_FALSE(ExportResults(list, document, messages));
-    EXPECT_EQ(contents("_Front.bxo"), FormatBatchResults(list[0], 0));
-    EXPECT_EQ(fs::status(document + "_Front.bxo").permissions(), fs::perms(0600));
-    const std::string reason = "Cannot write file " + document + "_sub/B.bxo:\nNo such file or directory.";
-    EXPECT_EQ(messages.shown, (decltype(messages.shown){{reason, "Brelix"}}));
-    // Front and Back: none is written after the failure, and no temporary is left.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
-    fs::remove_all(dir);
+    // A number that is not a batch writes nothing.
+    fs::remove(document + "_Top.bxo");
+    const uint32_t beyond[] = {3, 4};
+    EXPECT_FALSE(ExportResults(list, beyond, document, messages));
+    EXPECT_EQ(messages.shown.back().first, "Cannot export batch 4: the document's batches are 0 to 3.");
+    EXPECT_EQ(scratch.Files(), 3) << "Front, Side and Back; no temporary left";
+}
+
+// A batch name is changed in its file name only: so that the file stays in the document's folder, and so
+// that no batch of an export overwrites another's file.
+TEST(ExportResults, FileNamesStayInTheFolderAndApart) {
+    CScratch scratch;
+    const std::string document = scratch.path / "cell";
+    const auto path = [&](const std::string& name) { return document + "_" + name + ".bxo"; };
+    const auto unsafe = [&](int b, const std::string& name) {
+        return "The name of batch " + std::to_string(b) +
+               " holds '/' or control characters, which become '_' in its file name: its results go to " +
+               path(name) + ".";
+    };
+    const auto taken = [&](int b, int by, const std::string& name) {
+        return "Batch " + std::to_string(b) + " would write the same file as batch " + std::to_string(by) +
+               ": its results go to " + path(name) + ".";
+    };
+    // {batch name, name in the file name, message or none}
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"Front", "Front", ""},
+        {"../sub/B", ".._sub_B", unsafe(1, ".._sub_B")},
+        {"Front", "Front (batch 2)", taken(2, 0, "Front (batch 2)")},
+        {std::string("a\0\t\x7f", 4), "a___", unsafe(3, "a___")},
+        {"Front (batch 5)", "Front (batch 5)", ""},
+        {"Front", "Front (batch 5) (batch 5)", taken(5, 0, "Front (batch 5) (batch 5)")},
+    };
+    CBatchList list;
+    std::vector<uint32_t> which;
+    Shown shown;
+    std::vector<std::string> paths;
+    for (const auto& [name, fileName, message] : cases) {
+        (which.empty() ? list[0] : list.Append()).name = name;
+        which.push_back(static_cast<uint32_t>(which.size()));
+        if (!message.empty()) shown.push_back({message, "Brelix"});
+        paths.push_back(path(fileName));
+    }
+    CShown messages;
+    std::vector<std::string> written;
+    ASSERT_TRUE(ExportResults(list, which, document, messages, &written));
+    EXPECT_EQ(messages.shown, shown);
+    EXPECT_EQ(written, paths);
+    for (uint32_t b : which) EXPECT_EQ(Contents(paths[b]), FormatBatchResults(list[b], b)) << paths[b];
+    EXPECT_EQ(scratch.Files(), 6);
+}
+
+// Runs exporting into one folder at once: each export's temporary files are its own, so none ever renames
+// another's table into place.
+TEST(ExportResults, ConcurrentExportsKeepTheirOwnTables) {
+    CScratch scratch;
+    constexpr int kRuns = 4;
+    CBatchList lists[kRuns];
+    std::atomic<int> wrong{0};
+    const auto run = [&](int n) {
+        const std::string document = scratch.path / std::to_string(n);
+        lists[n][0].traceOps = 1000000 * n;
+        const std::string expected = FormatBatchResults(lists[n][0], 0);
+        CNoMessages messages;
+        const uint32_t first[] = {0};
+        for (int i = 0; i < 150; ++i) {
+            const bool exported = ExportResults(lists[n], first, document, messages);
+            std::ifstream in(document + "_.bxo");
+            wrong += !exported || (std::ostringstream() << in.rdbuf()).str() != expected;
+        }
+    };
+    std::vector<std::thread> others;
+    for (int n = 1; n < kRuns; ++n) others.emplace_back(run, n);
+    run(0);
+    for (std::thread& other : others) other.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST(DataReaders, LinesKeepThePreviousColumnsTheyDoNotSupply) {
         {"410", {410, 8}}, {"", {-5, 8}}, {"410 x 0.25", {410, 8}}, {"410,5 0.25", {410, 8}},
         {std::string("410\0 0.25", 9), {410, 8}}, {"+-1 2", {-5, 8}}, {"  410\t\t 0.25  ", {410, 0.25}},
         {"x 1", {-5, 8}}, {"410\v\f0.125\r", {410, 0.125}}, {"1.5-2", {1.5, -2}}, {"+400 -0.5", {400, -0.5}},
-        {"1e39 -1e39", {HUGE_VALF, -HUGE_VALF}}, {"1e5000 1e-5000", {HUGE_VALF, 0}}, {"1e-50 -1e-60", {0, 0}},
+        {"1 -1e39", {1, -HUGE_VALF}}, {"1e-5000 1e5000", {0, HUGE_VALF}}, {"1e-50 -1e-60", {0, 0}},
     };
     // clang-format on
     COpticalData table;
@@ -86,6 +86,30 @@ TEST(DataReaders, LinesKeepThePreviousColumnsTheyDoNotSupply) {
     }
     Read("500 1.5 0.01 2\n1000\n", FormatWNKS, table);
     EXPECT_NEAR(table[1].alpha, 1256.637, 1e-3) << "from the carried k at the new wavelength";
+}
+
+// A wavelength that is not a finite number has no place in the order: the line is not a row, and the line
+// after it carries on from the row before it. A title such as "Nanocrystal" reads as NaN.
+TEST(DataReaders, LinesWithoutAFiniteWavelengthAreNotRows) {
+    // clang-format off
+    const std::pair<std::string, Values> cases[] = {
+        {"nan 0.5\n", {}}, {"-5 8\nnan 3\n7\n", {-5, 8, 7, 8}}, {"\nNaN\n300 2", {0, 0, 300, 2}},
+        {"500 1\n-inf 2\n400 3\n1e39 4\n\n", {400, 3, 400, 3, 500, 1}},
+    };
+    // clang-format on
+    COpticalData table;
+    for (const auto& [text, expected] : cases) {
+        Read(text, kPlaneTable, table);
+        Values rows;
+        for (const COpticalPoint& row : table) rows.insert(rows.end(), {row.wavelength, row.reflectance});
+        EXPECT_EQ(rows, expected) << text;
+        EXPECT_EQ(table.tableCount * 2, expected.size()) << text;
+    }
+    CSpectrum spectrum;
+    std::istringstream title("Nanocrystal silicon\n"), again("Nanocrystal silicon\n");
+    ReadSpectrum(title, spectrum);
+    ReadLayerTable(again, FormatStokes, table);
+    EXPECT_EQ(spectrum.GetCount() + table.GetCount() + table.stokesCount, 0u);
 }
 
 TEST(DataReaders, RowsAscendWithEqualWavelengthsInFileOrder) {
