@@ -1,5 +1,6 @@
 #include "tests/support/trace_helpers.h"
 
+#include <algorithm>
 #include <string>
 
 #include "optics/trace_context.h"
@@ -25,10 +26,11 @@ std::vector<double> TraceSynchronously(CBatch& batch, uint64_t maxOps, IDrawSurf
 }
 
 std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched) {
-    std::vector<CBalance> balance(launched.size());
-    for (size_t k = 0; k < launched.size(); ++k) balance[k].launched = launched[k];
     CModel& model = batch.model;
-    for (uint32_t k = 0; k < model.results.GetSize() && k < balance.size(); ++k) {
+    // Re-emission adds keys during the trace: they launched nothing but hold tallies and queued rays.
+    std::vector<CBalance> balance(std::max<size_t>(launched.size(), model.results.GetSize()));
+    for (size_t k = 0; k < launched.size(); ++k) balance[k].launched = launched[k];
+    for (uint32_t k = 0; k < model.results.GetSize(); ++k) {
         balance[k].accounted += model.results[k].remainder + model.results[k].lost;
         for (const CLayer& layer : model) {
             balance[k].accounted += layer.results[k].absorbed;
@@ -36,8 +38,9 @@ std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched
         }
     }
     for (uint32_t i = 0; i < batch.rayQueue.GetCount(); ++i) {
-        const CRay& ray = batch.rayQueue.FromHead(i);
-        balance[static_cast<size_t>(ray.resultIndex)].accounted += ray.intensity;
+        // A ray without a valid result index is not accounted for: the balance then shows it.
+        const size_t k = static_cast<size_t>(batch.rayQueue.FromHead(i).resultIndex);
+        if (k < balance.size()) balance[k].accounted += batch.rayQueue.FromHead(i).intensity;
     }
     return balance;
 }

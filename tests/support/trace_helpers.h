@@ -17,8 +17,9 @@ using namespace samples;
 // Returns the source intensity launched per result index.
 std::vector<double> TraceSynchronously(CBatch& batch, uint64_t maxOps = UINT64_MAX, IDrawSurface* surface = nullptr);
 
-// Per result index: launched - (absorbed everywhere + remainder + lost + queued). Conservation makes
-// each entry zero up to rounding.
+// Per result index: launched and (absorbed everywhere + remainder + lost + queued). Conservation makes
+// them equal up to rounding, per key without re-emission, in total with it (a re-emitted ray moves to
+// the key of its new wavelength, which may be a new index past the launched ones).
 struct CBalance {
     double launched = 0;
     double accounted = 0;
