@@ -19,6 +19,8 @@ void CThTrace::SetAndWake(std::atomic<uint32_t>& flag, uint32_t value) {
 void CThTrace::Start(CBatch* batch, IDrawSurface* surface, IMessages* messages) {
     {
         std::lock_guard lock(mutex_);
+        // A batch handed over earlier that the worker has not taken yet will not be traced now.
+        if (record_.batch && record_.batch != batch && record_.batch != running_) record_.batch->tracing.store(0);
         record_ = {batch, surface, messages};
         if (alive.load() && !exiting_) {
             // A worker still in its loop takes the batch with the request.
@@ -26,7 +28,10 @@ void CThTrace::Start(CBatch* batch, IDrawSurface* surface, IMessages* messages) 
             return;
         }
     }
-    if (thread_.joinable()) thread_.join();  // a worker that ended, or is ending, on its own
+    // A worker that ended, or is ending, on its own: its last act clears its batch's tracing flag, which
+    // may be this batch's, so the flag is set again once it is gone.
+    if (thread_.joinable()) thread_.join();
+    if (batch) batch->tracing.store(1);
     exiting_ = false;
     alive.store(1);
     suspended.store(1);
@@ -37,19 +42,31 @@ void CThTrace::Start(CBatch* batch, IDrawSurface* surface, IMessages* messages) 
 
 void CThTrace::RequestBatch() { SetAndWake(batchRequest, 1); }
 
+// The worker clears its flags, under the lock, as its last act: a command that finds it alive under the
+// lock is seen, or undone, by that act, so no flag outlives the worker.
 void CThTrace::Resume() {
-    if (alive.load() && suspended.load()) SetAndWake(suspended, 0);
+    {
+        std::lock_guard lock(mutex_);
+        if (!alive.load() || !suspended.load()) return;
+        suspended.store(0);
+    }
+    wake_.notify_all();
 }
 
 void CThTrace::Suspend() {
-    if (alive.load() && !suspended.load()) SetAndWake(suspended, 1);
+    std::lock_guard lock(mutex_);
+    if (alive.load()) suspended.store(1);
 }
 
 void CThTrace::Stop() {
-    if (alive.load()) {
-        SetAndWake(stopRequest, 1);
-        Resume();
+    {
+        std::lock_guard lock(mutex_);
+        if (alive.load()) {
+            stopRequest.store(1);
+            suspended.store(0);
+        }
     }
+    wake_.notify_all();
     if (thread_.joinable()) thread_.join();
 }
 
@@ -83,6 +100,7 @@ void CThTrace::Run() {
     {
         std::lock_guard lock(mutex_);
         record = record_;
+        running_ = record.batch;
     }
     bool failed = false;
     if (!record.batch) {
@@ -96,14 +114,18 @@ void CThTrace::Run() {
     while (!failed) {
         WaitWhileSuspended();
         if (batchRequest.exchange(0)) {
-            CStartRecord next;
             {
+                // The batch, surface and messages handed over last; a new surface replaces the old one,
+                // which its owner may be about to destroy.
                 std::lock_guard lock(mutex_);
-                next = record_;
-            }
-            if (next.batch != record.batch && next.batch) {
-                record.batch->tracing.store(0);
-                record = next;
+                const CStartRecord& next = record_;
+                if (next.batch) {
+                    if (next.batch != record.batch) record.batch->tracing.store(0);
+                    record.batch = next.batch;
+                    if (next.surface) record.surface = next.surface;
+                    record.messages = next.messages;
+                    running_ = record.batch;
+                }
             }
             CBatch& batch = *record.batch;
             threshold = TerminationThreshold(batch);
@@ -156,8 +178,11 @@ void CThTrace::Run() {
         if (!failed && record.batch->drawOnRaytrace) DrawLayers(*record.batch, *record.surface);
         record.batch->tracing.store(0);
     }
-    // A batch request that arrives now is left for the next Start(), which makes a new thread.
+    // A batch request that arrives now is left for the next Start(), which makes a new thread; a batch
+    // handed over that this worker did not take is not traced.
     std::lock_guard lock(mutex_);
+    if (record_.batch && record_.batch != record.batch) record_.batch->tracing.store(0);
+    running_ = nullptr;
     suspended.store(0);
     stopRequest.store(0);
     finished.store(1);

@@ -81,6 +81,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     CStartRecord record_;  // guarded by mutex_
+    // The batch the worker runs on, guarded by mutex_: handing over another one leaves it marked as
+    // tracing, since the worker clears its flag when it lets it go.
+    CBatch* running_ = nullptr;
     // Set, under mutex_, once the worker has left its loop and takes no more requests.
     bool exiting_ = false;
 };

@@ -91,9 +91,10 @@ void BuildCell(CBatch& batch) {
 // A stopped worker is not alive and has finished, no batch is marked as tracing, and each key's launched
 // intensity (one source ray per key) is tallied or still queued.
 testing::AssertionResult StoppedAndBalanced(const CThTrace& worker, const std::vector<CBatch*>& batches) {
-    if (worker.IsAlive() || !worker.finished.load())
+    if (worker.IsAlive() || !worker.finished.load() || worker.IsSuspended() || worker.stopRequest.load())
         return testing::AssertionFailure() << "flags after Stop: alive " << worker.alive.load() << ", finished "
-                                           << worker.finished.load();
+                                           << worker.finished.load() << ", suspended " << worker.suspended.load()
+                                           << ", stop request " << worker.stopRequest.load();
     for (size_t i = 0; i < batches.size(); ++i) {
         CBatch& batch = *batches[i];
         if (batch.tracing.load()) return testing::AssertionFailure() << "batch " << i << " still marked as tracing";
@@ -161,7 +162,6 @@ TEST(CThTraceStress, RandomCommandsKeepTheFlagsAndTheBalance) {
         CNoMessages messages;
         CThTrace worker;
         CInterfaceReader reader(batches);
-        uint32_t current = 0;
 
         for (int step = 0; step < kSteps; ++step) {
             watchdog.step = step;
@@ -169,11 +169,7 @@ TEST(CThTraceStress, RandomCommandsKeepTheFlagsAndTheBalance) {
             watchdog.operation = operation;
             switch (operation) {
                 case Start: {
-                    // Another batch is handed over only while no worker is alive; a live worker is
-                    // handed the batch it has.
-                    const uint32_t next = draw(2);
-                    if (!worker.IsAlive()) current = next;
-                    CBatch& batch = *batches[current];
+                    CBatch& batch = *batches[draw(2)];
                     batch.tracing = 1;
                     worker.batchRequest = 1;
                     worker.Start(&batch, &surface, &messages);
