@@ -27,8 +27,8 @@ namespace brelix {
 namespace {
 
 constexpr uint32_t kSeeds[] = {0, 4242};
-constexpr const char* kExamples[] = {"planar_wafer",     "ar_coated_wafer",   "lambertian_rear",
-                                     "textured_cell",    "luminescent_layer", "wavelength_sweep"};
+constexpr const char* kExamples[] = {"planar_wafer",  "ar_coated_wafer",   "lambertian_rear",
+                                     "textured_cell", "luminescent_layer", "wavelength_sweep"};
 
 bool Regenerating() {
     const char* value = std::getenv("BRELIX_UPDATE_GOLDEN");
@@ -67,7 +67,9 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
                      "why the golden traces changed.";
 }
 
-std::string SeedName(uint32_t seed) { return ".seed" + std::to_string(seed) + ".txt"; }
+std::string SeedName(uint32_t seed) {
+    return ".seed" + std::to_string(seed) + ".txt";
+}
 
 struct CCollected : IMessages {
     void Show(const std::string& text, const std::string& caption) override {
@@ -111,8 +113,9 @@ TEST(Golden, ExampleDocumentsAsTheRunnerPrintsThem) {
             std::ostringstream out, err;
             CCliEnvironment environment{out, err, false, nullptr};
             const std::string document = std::string(BRELIX_EXAMPLES) + "/" + name + ".brx";
-            ASSERT_EQ(RunCli({"trace", document, "--all", "--seed", std::to_string(seed), "--quiet"}, environment),
-                      ExitOk)
+            ASSERT_EQ(
+                RunCli({"trace", document, "--all", "--seed", std::to_string(seed), "--quiet"}, environment),
+                ExitOk)
                 << err.str();
             ExpectGolden(name + SeedName(seed), out.str());
         }

@@ -10,7 +10,7 @@ namespace brelix::test {
 // A drawing surface that keeps what a person would see: every line with its end points and the pen it is
 // drawn in. Pen selections and moves that draw nothing leave no trace of their own.
 class CDrawRecorder : public IDrawSurface {
-public:
+  public:
     struct CLine {
         CPoint from, to;
         const CPen* pen;
@@ -25,7 +25,7 @@ public:
 
     std::vector<CLine> lines;
 
-private:
+  private:
     const CPen* pen_ = nullptr;
     CPoint at_;
 };
