@@ -22,6 +22,7 @@ class CDrawRecorder : public IDrawSurface {
 
     // One text line per line drawn: "x0 y0 x1 y1 r g b solid|dotted" ("no pen" before any is selected).
     std::string Text() const;
+    const CPen* CurrentPen() const { return pen_; }
 
     std::vector<CLine> lines;
 

@@ -80,38 +80,6 @@ TEST(CThTrace, WorkerMatchesTheSynchronousTraceAndRunsAgain) {
     }
 }
 
-TEST(CThTrace, PauseAndResumeGiveTheSameTallies) {
-    CBatch reference;
-    BuildCell(reference);
-    reference.interfaceDivides = 3;
-    TraceSynchronously(reference);
-
-    CBatch batch;
-    BuildCell(batch);
-    batch.interfaceDivides = 3;
-    CThTrace worker;
-    CNullSurface surface;
-    Start(worker, batch, &surface, nullptr);
-    for (int pause = 0; pause < 5 && worker.IsAlive(); ++pause) {
-        std::this_thread::sleep_for(2ms);
-        worker.Suspend();
-        EXPECT_TRUE(worker.IsSuspended() || !worker.IsAlive());
-        // The pause takes effect at the end of the current trace op (or generation): from then on the
-        // count stands still.
-        bool stood = !worker.IsAlive();
-        for (int tries = 0; tries < 100 && !stood; ++tries) {
-            const uint64_t ops = batch.traceOps.load();
-            std::this_thread::sleep_for(10ms);
-            stood = batch.traceOps.load() == ops;
-        }
-        EXPECT_TRUE(stood) << "paused";
-        worker.Resume();
-    }
-    WaitUntilEnded(worker);
-    EXPECT_EQ(Tallies(batch.model), Tallies(reference.model));
-    EXPECT_EQ(batch.traceOps.load(), reference.traceOps.load());
-}
-
 // Rays between two facing perfect mirrors bounce until their paths' interaction limit: a trace far longer
 // than any polling here, ended by Stop.
 void BuildLongTrace(CBatch& batch) {
