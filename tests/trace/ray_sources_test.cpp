@@ -72,6 +72,8 @@ TEST(GenerateRays, EachOffsetMovesItsOwnAxisAndTheKeyKeepsTheSweptValue) {
     rays = Generate(batch);
     EXPECT_NEAR(rays[0].dx, -1.0, 1e-15);
     EXPECT_NEAR(rays[0].dz, 0.0, 1e-15);
+    EXPECT_EQ(rays[0].declination, 60.0);
+    EXPECT_EQ(rays[0].azimuth, 0.0);
     batch.declinationOffset = 0;  // the azimuth alone turns a ray at declination 60 toward -x
     rays = Generate(batch);
     EXPECT_NEAR(rays[0].dx, -std::sqrt(0.75), 1e-15);
@@ -79,8 +81,6 @@ TEST(GenerateRays, EachOffsetMovesItsOwnAxisAndTheKeyKeepsTheSweptValue) {
     EXPECT_EQ(rays[0].xSource, 1.0);
     EXPECT_EQ(rays[0].ySource, 2.0);
     EXPECT_EQ(rays[0].zSource, 3.0);
-    EXPECT_EQ(rays[0].declination, 60.0);
-    EXPECT_EQ(rays[0].azimuth, 0.0);
 }
 
 TEST(GenerateRays, SpectrumWeightsAndPoints) {
