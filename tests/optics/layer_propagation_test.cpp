@@ -69,7 +69,7 @@ TEST(PropagateInLayer, EnteringAScatteringLayerOnlySplits) {
     EXPECT_EQ(f.random.Next(), before.Next()) << "no draw at the split";
 }
 
-TEST(PropagateInLayer, ScatteringEventsReemitIsotropically) {
+TEST(PropagateInLayer, ScatteringEventsAttenuateToTheEventAndShareWhatIsLeft) {
     LayerFixture f(5000, 1e6);  // mean free path 0.01 um: an event is certain before 50 um
     f.Launch(50, 1.0, true);
     EXPECT_EQ(f.Step(), ELayerStep::OpFinished);
@@ -82,11 +82,6 @@ TEST(PropagateInLayer, ScatteringEventsReemitIsotropically) {
     EXPECT_NEAR(child.intensity * 64, std::exp(-0.5 * travelled), 1e-12);
     EXPECT_NEAR(f.Layer().results[0].absorbed + child.intensity * 64, 1.0, 1e-12);
     EXPECT_EQ(child.thetaXiSubdivided, 1u);
-
-    f.batch.rayQueue.RemoveAll();
-    f.Launch(50, 1.0, true).thetaXiSubdivided = 1;
-    EXPECT_EQ(f.Step(), ELayerStep::OpFinished);
-    EXPECT_EQ(f.batch.rayQueue.GetCount(), 1u);  // already split: only redirected
 
     // Mean free path 100 um: the share scattered before 100 um is 1 - 1/e.
     LayerFixture sparse(0, 100);
