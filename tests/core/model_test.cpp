@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "examples/sample_models.h"
+#include "optics/formulas.h"
+
 namespace brelix {
 namespace {
 
@@ -41,63 +44,32 @@ TEST(COwningList, InsertAndRemoveRules) {
     EXPECT_EQ(model.GetCurrent(), 0u);
 }
 
-TEST(CPlane, DefaultNormalAndSwappedCopy) {
+// A swapped copy covers the same area facing the other way: what meets the original's front meets the
+// copy's back. It keeps the optical data.
+TEST(CPlane, ASwappedCopyFacesTheOtherWay) {
     CPlane top;
-    EXPECT_EQ(top.normal.dz, 1.0);  // unit(E2 x E1) of the default edges
+    samples::SetPlane(top, {1, 2, 3}, {0, 4, 0}, {5, 0, 0});  // normal +z
     top.SetName("Top");
-    top.edge1.SetPosition(1, 2, 3);
-    top.edge1.step = 4;
-    top.edge2.SetPosition(1, 2, 3);
-    top.edge2.step = 5;
-    top.ComputeNormal();
-    top.planeType = LambertianReflector;
-    top.LyrTransmit = 2;
-    top.PlnTransmit = -1;
-    top.drawEdge[2] = 2;
     top.SetPlaneMode(PlaneTable);
     top.optics.InsertSorted(COpticalPoint{.wavelength = 500, .reflectance = 0.3}, ERowCount::Table);
-
-    CPlane swapped;
+    CPlane same, swapped;
+    same.CopyFrom(top);
     swapped.CopyFrom(top, true);
     EXPECT_EQ(swapped.GetName(), "!Top");
-    EXPECT_EQ(swapped.edge1.dx, 1.0);
-    EXPECT_EQ(swapped.edge1.step, 5.0);
-    EXPECT_EQ(swapped.edge2.dy, 1.0);
-    EXPECT_EQ(swapped.edge2.step, 4.0);
-    EXPECT_EQ(swapped.normal.dz, -1.0);
-    EXPECT_EQ(swapped.normal.x, 1.0);
-    EXPECT_EQ(swapped.planeType, LambertianReflector);
-    EXPECT_EQ(swapped.LyrTransmit, 2);
-    EXPECT_EQ(swapped.PlnTransmit, -1);
-    EXPECT_EQ(swapped.drawEdge[2], 2);
-    EXPECT_EQ(swapped.GetReflectance(600), 0.3);  // the "W R" table comes along
-
-    CPlane copy;
-    copy.CopyFrom(top);
-    EXPECT_EQ(copy.GetName(), "Top");
-    EXPECT_EQ(copy.normal.dz, 1.0);
-}
-
-TEST(CModel, DeepCopyIsIndependentAndLeavesResults) {
-    CModel model;
-    CLayer& glass = model.Append();
-    glass.SetName("Glass");
-    glass.SetConstants(1.5, 2, 0, 0);
-    glass.Append().SetName("Top");
-    glass.Append().SetName("Bottom");
-    glass.SetCurrent(0);
-    model.FindOrAddResult(CRay());
-
-    CModel copy;
-    copy.Append();
-    copy.CopyFrom(model);
-    ASSERT_EQ(copy.GetLayerCount(), 1u);
-    EXPECT_EQ(copy[0].GetCurrent(), 0u);
-    EXPECT_EQ(copy[0][1].GetName(), "Bottom");
-    EXPECT_EQ(copy[0].GetRefractiveIndex(0), 1.5);
-    EXPECT_EQ(copy.results.GetSize(), 0u);
-    model[0][0].SetName("Changed");
-    EXPECT_EQ(copy[0][0].GetName(), "Top");
+    EXPECT_EQ(swapped.GetReflectance(600), 0.3);
+    auto ray = [](double x, double dz) {
+        CRay r;
+        r.SetPosition(x, 3, 3 - 2 * dz);
+        r.SetDirection(0, 0, dz);
+        return r;
+    };
+    for (double dz : {1.0, -1.0}) {
+        const EHit front = dz > 0 ? EHit::Front : EHit::Back, back = dz > 0 ? EHit::Back : EHit::Front;
+        EXPECT_EQ(HitTest(top, ray(4, dz)).kind, front);
+        EXPECT_EQ(HitTest(same, ray(4, dz)).kind, front);
+        EXPECT_EQ(HitTest(swapped, ray(4, dz)).kind, back);
+    }
+    EXPECT_EQ(HitTest(swapped, ray(7, -1.0)).kind, EHit::Miss);  // beside it
 }
 
 TEST(Describe, LayerAndPlaneLines) {

@@ -21,19 +21,5 @@ TEST(CRandom, PinnedSequences) {
     EXPECT_EQ(one.Next(), 41);
 }
 
-TEST(CRandom, StaysInRangeAndCoversIt) {
-    CRandom random(12345);
-    int low = CRandom::Max, high = 0;
-    for (int i = 0; i < 1000000; ++i) {
-        const int r = random.Next();
-        ASSERT_GE(r, 0);
-        ASSERT_LE(r, CRandom::Max);
-        low = std::min(low, r);
-        high = std::max(high, r);
-    }
-    EXPECT_EQ(low, 0);
-    EXPECT_EQ(high, CRandom::Max);
-}
-
 }  // namespace
 }  // namespace brelix

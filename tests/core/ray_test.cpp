@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/model.h"
-
 namespace brelix {
 namespace {
 
@@ -32,7 +30,7 @@ TEST(CRay, NormalizeTurnsDirectionAndStepIntoUnitAndLength) {
     }
 }
 
-TEST(CRay, AdvanceVectorsAndCross) {
+TEST(CRay, AdvanceAndCross) {
     CRay ray = Direction(0, 0, 1, 0);
     ray.SetPosition(1, 2, 3);
     ray.Advance();
@@ -40,11 +38,6 @@ TEST(CRay, AdvanceVectorsAndCross) {
     ray.step = 2.5;
     ray.Advance();
     EXPECT_EQ(ray.z, 5.5);
-    CRay target;
-    ray.GetVector(target);
-    EXPECT_EQ(target.dz, 2.5);
-    ray.GetEndPoints(target);
-    EXPECT_EQ(target.dz, 8.0);
 
     // The cross product of the full vectors; the arguments are normalised in place.
     CRay a = Direction(2, 0, 0, 1), b = Direction(0, 3, 0, 1), c;
@@ -54,23 +47,6 @@ TEST(CRay, AdvanceVectorsAndCross) {
     EXPECT_EQ(a.dx, 1.0);
     EXPECT_EQ(c.dz, 6.0);
     EXPECT_EQ(c.x, 1.0);
-}
-
-TEST(CRay, CopyFromTakesTheBookkeeping) {
-    CPlane plane;
-    CRay ray;
-    ray.thetaXiSubdivided = ray.positionSubdivided = ray.scatterSubdivided = 1;
-    ray.layer = 3;
-    ray.dividesLeft = 5;
-    ray.lastPlane = &plane;
-    ray.resultIndex = 11;
-    CRay copy;
-    copy.CopyFrom(ray);
-    EXPECT_EQ(copy.layer, 3);
-    EXPECT_EQ(copy.dividesLeft, 5u);
-    EXPECT_EQ(copy.lastPlane, &plane);
-    EXPECT_EQ(copy.resultIndex, 11);
-    EXPECT_EQ(copy.thetaXiSubdivided + copy.positionSubdivided + copy.scatterSubdivided, 3u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace brelix {
 namespace {
@@ -110,7 +111,7 @@ TEST(Formulas, RoundingOnTiltedPlanesStaysFinite) {
     EXPECT_GT(roundedPastOne, 0) << "no case exercised the rounding";
 }
 
-TEST(Directions, MirrorSnellAndLambertianOnATiltedPlane) {
+TEST(Directions, MirrorAndSnellOnATiltedPlane) {
     const TestPlane plane(kTilted);
     const Vec N = Direction(plane.normal), tangent = Direction(plane.edge1);
     for (auto [n1, n2] : {std::pair{1.0, 1.5}, std::pair{1.5, 1.0}, std::pair{1.33, 1.33}}) {
@@ -122,21 +123,13 @@ TEST(Directions, MirrorSnellAndLambertianOnATiltedPlane) {
             CRay ray = MakeRay({1, 2, 3}, c * N + s * tangent), mirrored = ray;
             Reflect(plane, mirrored);
             EXPECT_LT(Distance(Direction(mirrored), s * tangent - c * N), 1e-15);
-            EXPECT_NEAR(Refract(plane, ray, n1, n2), degrees * Pi / 3.1416, 1e-9);  // reported with 3.1416
+            EXPECT_NEAR(Refract(plane, ray, n1, n2), degrees, 1e-3);  // in degrees, pi taken as 3.1416
             const Vec d = Direction(ray), across = Dot(d, N) * N;
             EXPECT_NEAR(Dot(d, d), 1.0, 1e-15);
             EXPECT_GT(c * Dot(d, N), 0);  // on through, on the side the ray travels
             EXPECT_NEAR(n1 * s, n2 * std::sqrt(Dot(d - across, d - across)), 1e-14);
             EXPECT_GT(Dot(d, tangent), -1e-15);  // bent, not turned back
         }
-    }
-    // Lambertian: polar angle from the normal and azimuth from edge 1, back to the side the ray came from.
-    for (double phi : {0.0, 1.0, 2.5, 4.0, 4.7}) {
-        const double theta = phi / 3;
-        CRay ray = plane.normal;  // a front-side ray
-        LambertianDirection(plane, ray, phi, theta);
-        EXPECT_NEAR(Dot(Direction(ray), N), -std::cos(theta), 1e-15) << phi;
-        EXPECT_NEAR(Dot(Direction(ray), tangent), -std::sin(theta) * std::cos(phi), 1e-15) << phi;
     }
 }
 
@@ -173,48 +166,67 @@ TEST(CoatedTransmittance, AbsentQuarterWaveAndFullyReflectingCoatings) {
     EXPECT_EQ(CoatedTransmittance(1.0, 1.5, 0.0, 0.0, 600, 1.0), 0.0);
 }
 
-TEST(IsotropicDirection, ThreeDrawsGiveAUniformDirection) {
-    // The first draw sets the azimuth, the second |cos theta|, the third above one half the lower
-    // hemisphere. Over the sphere cos theta has mean 0 and mean square 1/3.
-    CRandom random(12111);
-    const int count = 200000;
-    double sum = 0, sumSquares = 0;
-    for (int i = 0; i < count; ++i) {
-        CRandom peek = random;
-        const int r1 = peek.Next(), r2 = peek.Next(), r3 = peek.Next();
-        CRay ray;
-        IsotropicDirection(ray, random);
-        ASSERT_EQ(CRandom(random).Next(), CRandom(peek).Next()) << "draw " << i;  // exactly three consumed
-        ASSERT_NEAR(std::fabs(ray.dz), r2 / 32767.0, 1e-15) << "draw " << i;
-        if (r2 != 0 && r2 != 32767) {  // the poles have no azimuth, the equator no mirror image
-            ASSERT_EQ(ray.dz < 0, (r3 / 32767.0 > 0.5)) << "draw " << i;
-            const double phi = std::atan2(ray.dy, ray.dx);
-            ASSERT_NEAR(std::remainder(phi - 2 * (r1 / 32767.0) * 3.1416, 2 * Pi), 0, 1e-11) << "draw " << i;
-        }
-        sum += ray.dz, sumSquares += ray.dz * ray.dz;
-    }
-    EXPECT_NEAR(sum / count, 0.0, 0.01);
-    EXPECT_NEAR(sumSquares / count, 1.0 / 3, 0.005);
+// Counts in bins, each within 5 standard deviations of its expected share.
+void ExpectShares(const std::vector<int>& bins, const std::vector<double>& shares, int count) {
+    for (size_t b = 0; b < bins.size(); ++b)
+        EXPECT_NEAR(bins[b] / double(count), shares[b], 5 * std::sqrt(shares[b] * (1 - shares[b]) / count))
+            << "bin " << b;
 }
 
-// RandomPointOnPlane and randomised TranslateAcross both draw two edge fractions (r + 1) / 32769; only
-// RandomPointOnPlane turns a triangle's far half about the midpoint of its hypotenuse.
-TEST(RandomPlacement, TwoDrawsAreTheEdgeFractions) {
+TEST(IsotropicDirection, ThreeDrawsGiveAUniformDirection) {
+    // Uniform over the sphere: the azimuth is uniform, and so is the z component (Archimedes).
+    CRandom random(12111);
+    const int count = 200000;
+    std::vector<int> azimuths(8), heights(8);
+    for (int i = 0; i < count; ++i) {
+        CRandom threeOn = random;
+        for (int k = 0; k < 3; ++k) threeOn.Next();
+        CRay ray;
+        IsotropicDirection(ray, random);
+        ASSERT_EQ(CRandom(random).Next(), threeOn.Next()) << "draw " << i;
+        ASSERT_NEAR(Dot(Direction(ray), Direction(ray)), 1.0, 1e-15);
+        ++azimuths[std::min(7, static_cast<int>((std::atan2(ray.dy, ray.dx) + Pi) / (2 * Pi) * 8))];
+        ++heights[std::min(7, static_cast<int>((ray.dz + 1) / 2 * 8))];
+    }
+    ExpectShares(azimuths, std::vector<double>(8, 1.0 / 8), count);
+    ExpectShares(heights, std::vector<double>(8, 1.0 / 8), count);
+}
+
+// RandomPointOnPlane fills the parallelogram or the triangle evenly; randomised TranslateAcross fills the
+// target's whole parallelogram, whatever its shape. Two draws each.
+TEST(RandomPlacement, FillsTheShapeEvenly) {
+    const Vec E1 = kTilted.E1, E2 = kTilted.E2;
+    const double g11 = Dot(E1, E1), g12 = Dot(E1, E2), g22 = Dot(E2, E2), det = g11 * g22 - g12 * g12;
     for (bool translate : {false, true}) {
         for (uint32_t shape : {ShapeParallelogram, ShapeTriangle}) {
+            SCOPED_TRACE(::testing::Message() << "translate " << translate << " shape " << shape);
             const TestPlane plane(kTilted, shape);
+            const bool triangle = shape == ShapeTriangle && !translate;
             CRandom random(4242);
-            for (int i = 0; i < 20000; ++i) {
-                CRandom peek = random;
-                double u = (peek.Next() + 1) / 32769.0, v = (peek.Next() + 1) / 32769.0;
+            const int count = 64000;
+            std::vector<int> cells(16);
+            for (int i = 0; i < count; ++i) {
+                CRandom twoOn = random;
+                twoOn.Next();
+                twoOn.Next();
                 CRay ray;
                 if (translate) TranslateAcross(plane, plane, ray, true, random);
                 if (!translate) RandomPointOnPlane(plane, ray, random);
-                SCOPED_TRACE(::testing::Message() << translate << " " << shape << " draw " << i);
-                ASSERT_EQ(CRandom(random).Next(), CRandom(peek).Next());  // exactly two consumed
-                if (!translate && shape == ShapeTriangle && u + v > 1) u = 1 - u, v = 1 - v;
-                ASSERT_LT(Distance(Position(ray), kTilted.corner + u * kTilted.E1 + v * kTilted.E2), 1e-12);
+                ASSERT_EQ(CRandom(random).Next(), twoOn.Next());
+                // The edge fractions (a, b) of the point: corner + a E1 + b E2.
+                const Vec d = Position(ray) - kTilted.corner;
+                const double a = (g22 * Dot(d, E1) - g12 * Dot(d, E2)) / det;
+                const double b = (g11 * Dot(d, E2) - g12 * Dot(d, E1)) / det;
+                ASSERT_GT(a, 0);
+                ASSERT_GT(b, 0);
+                ASSERT_LE(triangle ? a + b : std::max(a, b), 1 + 1e-12);
+                ++cells[static_cast<size_t>(static_cast<int>(a * 4) * 4 + static_cast<int>(b * 4))];
             }
+            // Cells of a quarter of each edge: the triangle covers six whole and four half cells.
+            std::vector<double> shares(16, 1.0 / 16);
+            for (int c = 0; triangle && c < 16; ++c)
+                shares[c] = c / 4 + c % 4 <= 2 ? 1.0 / 8 : c / 4 + c % 4 == 3 ? 1.0 / 16 : 0.0;
+            ExpectShares(cells, shares, count);
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "optics/formulas.h"
 #include "tests/support/trace_helpers.h"
 
 namespace brelix {
@@ -68,7 +69,7 @@ TEST(PropagateInLayer, EnteringAScatteringLayerOnlySplits) {
     EXPECT_EQ(f.random.Next(), before.Next()) << "no draw at the split";
 }
 
-TEST(PropagateInLayer, ScatteringEventsReemitIsotropically) {
+TEST(PropagateInLayer, ScatteringEventsAttenuateToTheEventAndShareWhatIsLeft) {
     LayerFixture f(5000, 1e6);  // mean free path 0.01 um: an event is certain before 50 um
     f.Launch(50, 1.0, true);
     EXPECT_EQ(f.Step(), ELayerStep::OpFinished);
@@ -82,11 +83,6 @@ TEST(PropagateInLayer, ScatteringEventsReemitIsotropically) {
     EXPECT_NEAR(f.Layer().results[0].absorbed + child.intensity * 64, 1.0, 1e-12);
     EXPECT_EQ(child.thetaXiSubdivided, 1u);
 
-    f.batch.rayQueue.RemoveAll();
-    f.Launch(50, 1.0, true).thetaXiSubdivided = 1;
-    EXPECT_EQ(f.Step(), ELayerStep::OpFinished);
-    EXPECT_EQ(f.batch.rayQueue.GetCount(), 1u);  // already split: only redirected
-
     // Mean free path 100 um: the share scattered before 100 um is 1 - 1/e.
     LayerFixture sparse(0, 100);
     int scattered = 0;
@@ -99,19 +95,38 @@ TEST(PropagateInLayer, ScatteringEventsReemitIsotropically) {
     EXPECT_NEAR(scattered / double(n), 1 - std::exp(-1.0), 0.012);
 }
 
-TEST(PropagateInLayer, StokesReemissionTalliesUnderTheNewWavelength) {
-    LayerFixture f(0, 1e6);
-    f.Layer().SetMode(LayerStokes);
-    for (double w : {500.0, 700.0})
-        f.Layer().optics.InsertSorted(
-            COpticalPoint{.wavelength = w, .rindx = 1.5, .scatt = 1e6, .emissionWeight = w == 700 ? 1.0 : 0.0},
-            ERowCount::Stokes);
-    f.Launch(50, 1.0, true);
-    EXPECT_EQ(f.Step(), ELayerStep::OpFinished);
-    ASSERT_EQ(f.batch.rayQueue.GetCount(), 64u);
-    EXPECT_EQ(f.batch.rayQueue.Head().wavelength, 700.0);
-    EXPECT_EQ(f.batch.rayQueue.Head().resultIndex, 1);
-    EXPECT_EQ(f.Layer().results[1].key.wavelength, 700.0);
+// Every re-emitted ray draws its direction (three draws), then its wavelength (one draw), after the one
+// draw of the scattering distance: the generator's own functions, fed the draws in that order, give
+// each child exactly.
+TEST(PropagateInLayer, ReemissionDrawsTheDirectionThenTheWavelength) {
+    for (bool alreadySplit : {false, true}) {
+        SCOPED_TRACE(alreadySplit);
+        LayerFixture f(0, 1e6);
+        f.Layer().SetMode(LayerStokes);
+        for (double w : {500.0, 700.0})
+            f.Layer().optics.InsertSorted(
+                COpticalPoint{.wavelength = w, .rindx = 1.5, .scatt = 1e6, .emissionWeight = 1},
+                ERowCount::Stokes);
+        f.Launch(50, 1.0, true).thetaXiSubdivided = alreadySplit;
+        CRandom draws = f.random;
+        draws.Next();  // the scattering distance
+        EXPECT_EQ(f.Step(), ELayerStep::OpFinished);
+        const uint32_t children = alreadySplit ? 1 : 64;
+        ASSERT_EQ(f.batch.rayQueue.GetCount(), children);
+        for (uint32_t k = 0; k < children; ++k) {
+            CRay expected;
+            IsotropicDirection(expected, draws);
+            const double wavelength = f.Layer().GetEmissionWavelength(600, draws);
+            const CRay& child = f.batch.rayQueue.FromHead(children - 1 - k);
+            EXPECT_NEAR(child.dx, expected.dx, 1e-15) << k;
+            EXPECT_NEAR(child.dz, expected.dz, 1e-15) << k;
+            EXPECT_EQ(child.wavelength, wavelength) << k;
+        }
+        // The split's rays are tallied under their new wavelength's key.
+        const CRay& head = f.batch.rayQueue.Head();
+        const uint32_t key = alreadySplit ? 0 : static_cast<uint32_t>(head.resultIndex);
+        EXPECT_EQ(f.Layer().results[key].key.wavelength, alreadySplit ? 600 : head.wavelength);
+    }
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST(RefractingInterface, SplitsWhileDividesAreLeftAndChoosesBelow) {
     EXPECT_NEAR(crossed / double(n), 0.96, 4 * std::sqrt(0.96 * 0.04 / n));
 }
 
-TEST(RefractingInterface, TotalInternalReflectionIdealAndCoated) {
+TEST(RefractingInterface, TotalInternalReflectionAndIdealPlanesDoNotSplit) {
     for (uint32_t divides : {0u, 3u}) {
         PlaneFixture f(PlanarBare, 1.5, 1.0);
         for (int i = 0; i < 100; ++i) {
@@ -93,15 +93,6 @@ TEST(RefractingInterface, TotalInternalReflectionIdealAndCoated) {
     ASSERT_EQ(ideal.Queue().GetCount(), 1u);  // transmitted without a split or a turn
     EXPECT_EQ(ideal.Queue().Head().layer, 1);
     EXPECT_NEAR(ideal.Queue().Head().dx, before.dx, 1e-15);
-
-    // Coated: a quarter-wave coating of index sqrt(n1 n2) transmits everything.
-    PlaneFixture coated(PlanarSingleLayerAR, 1.0, 2.25);
-    coated.Plane().SetConstants(600 / 4.0 / 1.5, 1.5, 0);
-    CRay& ray = coated.Launch(0, 0, -1, 1.0, 1);
-    ray.wavelength = 600;
-    coated.Interact();
-    EXPECT_NEAR(coated.Queue().Head().intensity, 1.0, 1e-12);
-    EXPECT_EQ(coated.Queue().Head().layer, 1);
 }
 
 TEST(RefractingInterface, MissingTargetLayerLosesTheRayWithoutADraw) {
@@ -117,7 +108,7 @@ TEST(RefractingInterface, MissingTargetLayerLosesTheRayWithoutADraw) {
     }
 }
 
-TEST(Reflectors, AbsorbOneMinusRAndLambertianSplitsOnce) {
+TEST(Reflectors, AbsorbOneMinusRWithRFromATable) {
     PlaneFixture none(PlanarReflector);  // R = 0: all absorbed, a ray of intensity 0 reflected
     none.Launch(0, 0, -1, 0.5);
     none.Interact();
@@ -125,21 +116,38 @@ TEST(Reflectors, AbsorbOneMinusRAndLambertianSplitsOnce) {
     EXPECT_EQ(none.Queue().Head().intensity, 0.0);
     EXPECT_NEAR(none.Queue().Head().dz, 1.0, 1e-15);
 
+    // Between the rows at 500 nm (R = 0.2) and 700 nm (R = 0.6), 550 nm reflects 0.3.
+    PlaneFixture table(PlanarReflector);
+    table.Plane().SetPlaneMode(PlaneTable);
+    for (auto [w, R] : {std::pair{500.0, 0.2}, {700.0, 0.6}})
+        table.Plane().optics.InsertSorted(COpticalPoint{.wavelength = w, .reflectance = R}, ERowCount::Table);
+    table.Launch(0, 0, -1, 2.0).wavelength = 550;
+    table.Interact();
+    EXPECT_NEAR(table.Plane().results[0].absorbed, 1.4, 1e-15);
+    EXPECT_NEAR(table.Queue().Head().intensity, 0.6, 1e-15);
+}
+
+// The plane faces down with edge 1 along +x. A ray reflected at azimuth phi and polar angle theta leaves
+// upward along (-sin theta cos phi, -sin theta sin phi, cos theta): phi turns from -x toward -y.
+TEST(Reflectors, LambertianSplitPairsEveryAzimuthWithEveryPolarStratumOnce) {
     PlaneFixture f(LambertianReflector);
     f.Plane().SetConstants(0, 0, 0.8);
-    f.Launch(0, 0, -1, 1.0);
+    f.batch.subdivideTheta = 4;  // azimuth strata: the four quadrants
+    f.batch.subdivideXi = 3;     // polar strata: thirds of sin^2 theta, equal shares of a cosine law
+    f.Launch(0, 0, -1);
     f.Interact();
     EXPECT_NEAR(f.Plane().results[0].absorbed, 0.2, 1e-15);
-    ASSERT_EQ(f.Queue().GetCount(), 64u);
-    double meanCos = 0;
-    for (uint32_t i = 0; i < 64; ++i) {
-        const CRay& child = f.Queue().FromHead(i);
-        EXPECT_NEAR(child.intensity, 0.8 / 64, 1e-17);
+    ASSERT_EQ(f.Queue().GetCount(), 12u);
+    // Azimuth first: child k takes quadrant k / 3 and polar third k % 3; the first child is the deepest.
+    for (uint32_t k = 0; k < 12; ++k) {
+        const CRay& child = f.Queue().FromHead(11 - k);
+        const double phi = std::atan2(-child.dy, -child.dx) + (child.dy > 0 ? 2 * M_PI : 0);
+        EXPECT_EQ(static_cast<uint32_t>(phi / (M_PI / 2)), k / 3) << k;
+        EXPECT_EQ(static_cast<uint32_t>((1 - child.dz * child.dz) * 3), k % 3) << k;
+        EXPECT_GT(child.dz, 0) << k;
+        EXPECT_NEAR(child.intensity, 0.8 / 12, 1e-17);
         EXPECT_EQ(child.thetaXiSubdivided, 1u);
-        EXPECT_GT(child.dz, 0);
-        meanCos += child.dz / 64;
     }
-    EXPECT_NEAR(meanCos, 2.0 / 3.0, 0.02);  // cosine-weighted, evenly stratified
 
     // Later reflections only redirect, by the cosine law: cos^2 of the angle is uniform.
     f.Queue().RemoveAll();
@@ -182,10 +190,18 @@ TEST(MovingPlanes, TranslateAndRandomiseTails) {
         const CRay& child = subdivide.Queue().FromHead(i);
         total += child.intensity;
         EXPECT_EQ(child.layer, 1);  // every child goes on into the target layer
-        EXPECT_EQ(child.positionSubdivided, 1u);
         EXPECT_LE(std::abs(child.x), 50.0);
     }
     EXPECT_NEAR(total, 1.0, 1e-15);
+    // Only a ray's first such plane spreads it: a child meeting another goes on whole.
+    CRay child = subdivide.Queue().Head();
+    subdivide.Queue().RemoveAll();
+    child.layer = 0;
+    subdivide.Queue().Push(child).lastPlane = &subdivide.Plane();
+    subdivide.Interact();
+    ASSERT_EQ(subdivide.Queue().GetCount(), 1u);
+    EXPECT_EQ(subdivide.Queue().Head().intensity, 0.1);
+    EXPECT_EQ(subdivide.Queue().Head().layer, 1);
 
     for (uint32_t type : {RandomiseTailReflect, RandomiseTailTransmit}) {
         PlaneFixture f(type);

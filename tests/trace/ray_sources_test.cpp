@@ -18,51 +18,74 @@ std::vector<CRay> Generate(CBatch& batch) {
     return rays;
 }
 
-TEST(GenerateRays, LoopOrderKeysAndVariesFlags) {
+TEST(GenerateRays, SweepsNestZYXDeclinationAzimuthWavelength) {
     CBatch batch;
     batch.model.Append();
-    batch.zSweep = {0, 2, 1, 0};
-    batch.xSweep = {0, 1, 0.5, 0};
-    batch.wavelengthSweep = {400, 500, 100, 0};
-    batch.azimuthSweep = {10, 10, 0, 0};
+    // Two values on every axis: the bits of a ray's number, from the outermost loop, are its values.
+    batch.zSweep = {0, 1, 1, 0};
+    batch.ySweep = {10, 11, 1, 0};
+    batch.xSweep = {20, 21, 1, 0};
+    batch.declinationSweep = {30, 31, 1, 0};
+    batch.azimuthSweep = {40, 41, 1, 0};
+    batch.wavelengthSweep = {500, 501, 1, 0};
     const std::vector<CRay> rays = Generate(batch);
-    ASSERT_EQ(rays.size(), 18u);
-    // Wavelength innermost, then x, then z outermost; each ray its own key.
-    EXPECT_EQ(rays[1].wavelength, 500.0);
-    EXPECT_EQ(rays[2].xSource, 0.5);
-    EXPECT_EQ(rays[6].zSource, 1.0);
-    EXPECT_EQ(rays[17].z, 2.0);
-    for (size_t i = 0; i < rays.size(); ++i) {
-        EXPECT_EQ(rays[i].resultIndex, static_cast<int32_t>(i));
-        EXPECT_EQ(rays[i].intensity, 1.0);
-        EXPECT_EQ(rays[i].dividesLeft, 1u);
-        EXPECT_EQ(rays[i].step, 1.0);
+    ASSERT_EQ(rays.size(), 64u);
+    for (int i = 0; i < 64; ++i) {
+        const CRay& ray = rays[static_cast<size_t>(i)];
+        auto bit = [i](int b) { return static_cast<double>((i >> b) & 1); };
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ray.zSource, bit(5));
+        EXPECT_EQ(ray.ySource, 10 + bit(4));
+        EXPECT_EQ(ray.xSource, 20 + bit(3));
+        EXPECT_EQ(ray.declination, 30 + bit(2));
+        EXPECT_EQ(ray.azimuth, 40 + bit(1));
+        EXPECT_EQ(ray.wavelength, 500 + bit(0));
+        EXPECT_EQ(ray.resultIndex, i);
+        EXPECT_EQ(ray.intensity, 1.0);
+        EXPECT_EQ(ray.dividesLeft, 1u);
     }
-    EXPECT_EQ(batch.zVaries + batch.xVaries + batch.wavelengthVaries, 3);
-    EXPECT_EQ(batch.azimuthVaries + batch.yVaries, 0);
+    for (int32_t varies : {batch.zVaries, batch.yVaries, batch.xVaries, batch.declinationVaries,
+                           batch.azimuthVaries, batch.wavelengthVaries})
+        EXPECT_EQ(varies, 1);
 }
 
-TEST(GenerateRays, DirectionsOffsetsAndSpectrum) {
+// Declination is measured from straight down, azimuth from -y toward -x.
+TEST(GenerateRays, EachOffsetMovesItsOwnAxisAndTheKeyKeepsTheSweptValue) {
     CBatch batch;
     batch.model.Append();
-    batch.declinationSweep = {0, 90, 90, 0};
-    batch.azimuthSweep = {0, 90, 90, 0};
-    std::vector<CRay> rays = Generate(batch);
-    EXPECT_NEAR(rays[0].dz, -1.0, 1e-15);  // declination 0: straight down
-    EXPECT_NEAR(rays[2].dy, -1.0, 1e-15);  // declination 90, azimuth 0: along -y
-    EXPECT_NEAR(rays[3].dx, -1.0, 1e-15);  // declination 90, azimuth 90: along -x
-
-    // Offsets move the ray, not its key.
-    batch.declinationSweep = batch.azimuthSweep = {};
     batch.xSweep = {1, 1, 0, 0};
-    batch.xOffset = 3;
-    batch.declinationOffset = 10;
-    rays = Generate(batch);
-    EXPECT_EQ(rays[0].x, 4.0);
-    EXPECT_EQ(rays[0].xSource, 1.0);
-    EXPECT_EQ(rays[0].declination, 0.0);
-    EXPECT_NEAR(std::acos(-rays[0].dz) * 180 / M_PI, 10.0, 1e-12);
+    batch.ySweep = {2, 2, 0, 0};
+    batch.zSweep = {3, 3, 0, 0};
+    batch.declinationSweep = {60, 60, 0, 0};
+    batch.xOffset = 0.25;
+    batch.yOffset = 0.5;
+    batch.zOffset = 0.75;
+    std::vector<CRay> rays = Generate(batch);
+    EXPECT_EQ(rays[0].x, 1.25);
+    EXPECT_EQ(rays[0].y, 2.5);
+    EXPECT_EQ(rays[0].z, 3.75);
+    EXPECT_NEAR(rays[0].dy, -std::sqrt(0.75), 1e-15);
+    EXPECT_NEAR(rays[0].dz, -0.5, 1e-15);
 
+    batch.declinationOffset = 30;  // declination 90: horizontal
+    batch.azimuthOffset = 90;      // along -x
+    rays = Generate(batch);
+    EXPECT_NEAR(rays[0].dx, -1.0, 1e-15);
+    EXPECT_NEAR(rays[0].dz, 0.0, 1e-15);
+    EXPECT_EQ(rays[0].declination, 60.0);
+    EXPECT_EQ(rays[0].azimuth, 0.0);
+    batch.declinationOffset = 0;  // the azimuth alone turns a ray at declination 60 toward -x
+    rays = Generate(batch);
+    EXPECT_NEAR(rays[0].dx, -std::sqrt(0.75), 1e-15);
+    EXPECT_NEAR(rays[0].dz, -0.5, 1e-15);
+    EXPECT_EQ(rays[0].xSource, 1.0);
+    EXPECT_EQ(rays[0].ySource, 2.0);
+    EXPECT_EQ(rays[0].zSource, 3.0);
+}
+
+TEST(GenerateRays, SpectrumWeightsAndPoints) {
+    CBatch batch;
+    batch.model.Append();
     // Spectrum weights, and the spectrum's own wavelengths: equal keys share a record.
     batch.constantSpectrum = 0;
     batch.fileSpectrum = 1;
@@ -71,7 +94,7 @@ TEST(GenerateRays, DirectionsOffsetsAndSpectrum) {
     EXPECT_EQ(Generate(batch)[0].intensity, 0.8);
     batch.useSpectrumFile = 1;
     batch.wavelengthSweep = {0, 1, 1, 0};
-    rays = Generate(batch);
+    const std::vector<CRay> rays = Generate(batch);
     ASSERT_EQ(rays.size(), 3u);
     EXPECT_EQ(rays[1].resultIndex, rays[2].resultIndex);
     batch.wavelengthSweep.step = 0;  // only the first spectrum point

@@ -80,36 +80,65 @@ TEST(CThTrace, WorkerMatchesTheSynchronousTraceAndRunsAgain) {
     }
 }
 
-TEST(CThTrace, PauseAndResumeGiveTheSameTallies) {
-    CBatch reference;
-    BuildCell(reference);
-    reference.interfaceDivides = 3;
-    TraceSynchronously(reference);
+// Rays between two facing perfect mirrors bounce until their paths' interaction limit: a trace far longer
+// than any polling here, ended by Stop.
+void BuildLongTrace(CBatch& batch) {
+    CLayer& layer = batch.model.Append();
+    SetHorizontal(AddPlane(layer, "Floor", PlanarReflector), -10, false, 100);
+    SetHorizontal(AddPlane(layer, "Ceiling", PlanarReflector), 10, true, 100);
+    for (CPlane& mirror : layer) mirror.SetConstants(0, 0, 1.0);
+    SetNormalIncidenceSources(batch, 1000);
+    batch.minIntensity = 0;
+}
 
-    CBatch batch;
-    BuildCell(batch);
-    batch.interfaceDivides = 3;
-    CThTrace worker;
-    CNullSurface surface;
-    Start(worker, batch, &surface, nullptr);
-    for (int pause = 0; pause < 5 && worker.IsAlive(); ++pause) {
-        std::this_thread::sleep_for(2ms);
-        worker.Suspend();
-        EXPECT_TRUE(worker.IsSuspended() || !worker.IsAlive());
-        // The pause takes effect at the end of the current trace op (or generation): from then on the
-        // count stands still.
-        bool stood = !worker.IsAlive();
-        for (int tries = 0; tries < 100 && !stood; ++tries) {
-            const uint64_t ops = batch.traceOps.load();
-            std::this_thread::sleep_for(10ms);
-            stood = batch.traceOps.load() == ops;
-        }
-        EXPECT_TRUE(stood) << "paused";
-        worker.Resume();
+// Polls `done` every millisecond for up to a minute.
+template <class Done>
+bool WaitFor(Done&& done) {
+    for (int i = 0; i < 60000; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(1ms);
     }
-    WaitUntilEnded(worker);
-    EXPECT_EQ(Tallies(batch.model), Tallies(reference.model));
-    EXPECT_EQ(batch.traceOps.load(), reference.traceOps.load());
+    return done();
+}
+
+TEST(CThTrace, ASecondRequestedTraceIsUnfinishedAndAPauseHoldsIt) {
+    CBatch first, second;
+    BuildCell(first);
+    BuildLongTrace(second);
+    CThTrace worker;
+    worker.stopWhenFinished = 0;
+    CNullSurface surface;
+    Start(worker, first, &surface, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return worker.finished.load() == 1; }));
+    EXPECT_TRUE(worker.IsAlive());
+
+    // The document hands the waiting worker another batch and asks for it.
+    second.tracing = 1;
+    worker.Start(&second, &surface, nullptr);
+    worker.RequestBatch();
+    ASSERT_TRUE(WaitFor([&] { return second.traceOps.load() > 1000; }));
+    EXPECT_EQ(worker.finished.load(), 0u);
+
+    // Paused, the count stands still for as long as anyone looks, with the rays still pending.
+    worker.Suspend();
+    uint64_t ops = 0;
+    bool stood = false;
+    for (int tries = 0; tries < 100 && !stood; ++tries) {
+        ops = second.traceOps.load();
+        std::this_thread::sleep_for(10ms);
+        stood = second.traceOps.load() == ops;
+    }
+    EXPECT_TRUE(stood) << "paused";
+    for (int look = 0; look < 5; ++look) {
+        std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(second.traceOps.load(), ops);
+    }
+    EXPECT_GT(second.pendingRays.load(), 0u);
+    EXPECT_EQ(worker.finished.load(), 0u);
+    worker.Resume();
+    EXPECT_TRUE(WaitFor([&] { return second.traceOps.load() > ops; }));
+    worker.Stop();
+    EXPECT_FALSE(worker.IsAlive());
 }
 
 TEST(CThTrace, StopAtLimitFinishesEarlyAndKeepsPolling) {
