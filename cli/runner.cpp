@@ -193,6 +193,8 @@ ETraced TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool
     }
     if (traced == ETraced::Interrupted) EndRaysInFlight(batch, label, "was stopped early", env);
     if (traced == ETraced::Failed) EndRaysInFlight(batch, label, "ran out of memory", env);
+    if (traced == ETraced::Complete && batch.model.results.GetSize() == 0)
+        env.err << "brelix-cli: " << label << " has no source rays: the Stop of one of its sweeps is below its Start.\n";
     if (const uint64_t expired = batch.expiredRays.load()) {
         env.err << "brelix-cli: " << label << ": " << expired << " rays reached the limit of "
                 << kMaxPathInteractions << " interactions along their path and are counted as remainder.\n";

@@ -74,7 +74,11 @@ EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, uint64_t extraRay
     const bool drawing = batch.drawOnRaytrace && surface != nullptr;
     CModel& model = batch.model;
     CRayQueue& queue = batch.rayQueue;
-    queue.Reserve(CountSourceRays(batch, kMaxSourceRays) + extraRays);
+    const uint64_t count = CountSourceRays(batch, kMaxSourceRays);
+    // An empty sweep empties the batch: walking the others would only waste time, or never end when one
+    // of them cannot move its value on.
+    if (count == 0) return EGeneration::Done;
+    queue.Reserve(count + extraRays);
 
     // Looking at the stop flag on every ray would cost more than the ray; every few thousand is soon enough.
     constexpr uint32_t kStopCheckInterval = 4096;

@@ -7,6 +7,7 @@
 #include "optics/layer_propagation.h"
 #include "optics/plane_models.h"
 #include "trace/batch_check.h"
+#include "trace/batch_memory.h"
 #include "trace/ray_sources.h"
 
 namespace brelix {

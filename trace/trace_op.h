@@ -9,6 +9,11 @@
 
 namespace brelix {
 
+// Ends a ray's path after this many trace ops, as remainder: far beyond any physical need (a ray that
+// bounces between two perfect reflectors, or inside a damaged geometry, would otherwise be traced for
+// ever), and counted in the batch's expiredRays.
+constexpr uint32_t kMaxPathInteractions = 100000;
+
 // Rays weaker than this are not traced further: the minimum intensity shared out over the most a source
 // ray can be divided (position, theta, xi and scatter subdivisions, and two ways per interface divide).
 double TerminationThreshold(const CBatch& batch);

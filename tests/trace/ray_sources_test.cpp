@@ -118,6 +118,10 @@ TEST(GenerateRays, EmptyAndRunawaySweeps) {
     EXPECT_FALSE(stalls);
     EXPECT_EQ(CountSweepValues({600, 601, 1e-14, 0}, 100, &stalls), 101u);
     EXPECT_TRUE(stalls);
+    // An empty sweep empties the batch at once, however slowly the other sweeps would move.
+    batch.wavelengthSweep = {500, 400, 10, 0};
+    batch.declinationSweep = {0, 60, 1e-80, 0};
+    EXPECT_TRUE(Generate(batch).empty());
     EXPECT_EQ(CountSweepValues({0, 1, 0.5, 0}, 100), 3u);
     EXPECT_EQ(CountSweepValues({0, 1000, 1, 0}, 100), 101u);
 }

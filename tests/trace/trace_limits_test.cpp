@@ -15,6 +15,7 @@
 #include "optics/ray_split.h"
 #include "tests/support/trace_helpers.h"
 #include "trace/batch_check.h"
+#include "trace/batch_memory.h"
 #include "trace/ray_sources.h"
 #include "trace/trace_op.h"
 #include "trace/trace_worker.h"
@@ -68,7 +69,7 @@ TEST(PathLimits, RayBetweenPerfectMirrorsEndsAsRemainderAtItsLifetime) {
 // Each case spoils a good batch in one way; the check names what is wrong.
 TEST(BatchCheck, RefusesWhatWouldMakeNaNNeverEndOrNotFit) {
     const std::pair<std::function<void(CBatch&)>, std::string> cases[] = {
-        {[](CBatch& b) { b.model[1].optics.constants.rindx = NAN; }, "layer 1 \"Slab\": refractive index is nan"},
+        {[](CBatch& b) { b.model[1].optics.constants.rindx = NAN; }, "layer 1 \"Slab\": refractive index is nan; values must be finite numbers no larger than 1e100"},
         {[](CBatch& b) { b.model[0][0].edge1.dx = INFINITY; }, "plane 0 \"Front\" of layer 0 \"Air above\": edge 1 direction is inf"},
         {[](CBatch& b) {
              b.model[0][0].planeType = PlanarSingleLayerAR;
@@ -83,7 +84,18 @@ TEST(BatchCheck, RefusesWhatWouldMakeNaNNeverEndOrNotFit) {
          },
          "layer 1 \"Slab\", table row 0: wavelength is nan"},
         {[](CBatch& b) { b.model[0][0].planeType = PlanarSingleLayerAR; b.wavelengthSweep = {0, 10, 10, 0}; },
-         "start at the wavelength 0 nm, but plane 0 \"Front\" of layer 0 \"Air above\" has a coating"},
+         "start at the wavelength 0 nm, but plane 0 \"Front\" of layer 0 \"Air above\" has a coating, which needs "
+         "wavelengths of at least 1e-100 nm"},
+        // Finite values whose squares or quotients overflow in the Fresnel and coating formulas.
+        {[](CBatch& b) { b.model[1].optics.constants.rindx = 1e-170; }, "refractive index is 1e-170; at a refracting"},
+        {[](CBatch& b) { b.model[1].optics.constants.rindx = 1e160; }, "refractive index is 1e+160; values must be"},
+        {[](CBatch& b) { b.model[1][1].edge2.x = 1e200; }, "edge 2 position is 1e+200; values must be finite"},
+        {[](CBatch& b) { b.model[0][0].planeType = PlanarSingleLayerAR; b.wavelengthSweep = {1e-306, 1, 1, 0}; },
+         "start at the wavelength 1e-306 nm"},
+        // A reflectance outside 0..1 absorbs more than arrives, or gains light.
+        {[](CBatch& b) { b.model[0][1].SetConstants(0, 0, -1e60); }, "reflectance is -1e+60; a reflectance must be"},
+        {[](CBatch& b) { b.model[0][1].SetConstants(0, 0, 90); }, "\"Top catcher\" of layer 0 \"Air above\": "
+                                                                 "reflectance is 90; a reflectance must be from 0 to 1"},
         {[](CBatch& b) { b.xSweep.start = NAN; }, "the X Position sweep: Start is nan"},
         {[](CBatch& b) { b.constantIntensity = INFINITY; }, "Constant Intensity is inf"},
         {[](CBatch& b) { b.useSpectrumFile = 1; }, "the spectrum holds no points"},
