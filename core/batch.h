@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/model.h"
+#include "core/shared_value.h"
 #include "core/ray_queue.h"
 #include "core/spectrum.h"
 #include "view/draw_tools.h"
@@ -46,6 +47,8 @@ public:
     CSweep zSweep;
     CSweep azimuthSweep;
     CSweep declinationSweep;
+    // The source offsets: the model view's Shift keys and drags change them, also while the worker reads
+    // them to start a batch, so both sides use LoadShared/StoreShared (core/shared_value.h).
     double xOffset = 0, yOffset = 0, zOffset = 0;
     double azimuthOffset = 0, declinationOffset = 0;
     double minIntensity = 0.001;
@@ -55,7 +58,7 @@ public:
     uint32_t subdivideXi = 16;
     uint32_t subdivideScatter = 2;
     // Set by ray generation when the sweep is stepped; choose the results' columns. The worker writes them
-    // while the results may be formatted, so both sides go through std::atomic_ref.
+    // while the results may be formatted or saved, so both sides use LoadShared/StoreShared.
     int32_t xVaries = 0, yVaries = 0, zVaries = 0, wavelengthVaries = 0, azimuthVaries = 0,
             declinationVaries = 0;
     int32_t spareFlag = 1;
@@ -73,6 +76,7 @@ public:
     // Rays whose path reached the interaction limit and ended as remainder.
     std::atomic<uint64_t> expiredRays{0};
     std::atomic<uint32_t> tracing{0};
+    // "Draw on Raytrace": toggled from the menu while the worker reads it; LoadShared/StoreShared.
     int32_t drawOnRaytrace = 1;
     int32_t viewFlags[3] = {1, 0, 0};
 };

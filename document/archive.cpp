@@ -466,6 +466,15 @@ void Walk(Archive& ar, Tools& tools, double version) {
     ar.Signed(tools.scaleByWavelength, "scale-by-wavelength switch");
 }
 
+// A flag the worker or the user interface may write while a document is saved (core/shared_value.h).
+template <class Archive, class Flag>
+void SharedSigned(Archive& ar, Flag& flag, std::string_view what) {
+    if constexpr (Archive::IsStoring)
+        ar.Signed(LoadShared(flag), what);
+    else
+        ar.Signed(flag, what);
+}
+
 // The z sweep, the plot values, zVaries, the source offsets, the seed, the counters, the tracing flag and
 // the ray queue are not stored: they keep their defaults when a batch is read.
 template <class Archive, RecordOf<CBatch> Batch>
@@ -483,13 +492,13 @@ void Walk(Archive& ar, Batch& batch, double version) {
     ar.Unsigned(batch.subdivideTheta, "theta subdivision");
     ar.Unsigned(batch.subdivideXi, "xi subdivision");
     ar.Unsigned(batch.subdivideScatter, "scatter subdivision");
-    ar.Signed(batch.azimuthVaries, "azimuth-varies flag");
-    ar.Signed(batch.declinationVaries, "declination-varies flag");
+    SharedSigned(ar, batch.azimuthVaries, "azimuth-varies flag");
+    SharedSigned(ar, batch.declinationVaries, "declination-varies flag");
     ar.Signed(batch.spareFlag, "spare flag");
-    ar.Signed(batch.wavelengthVaries, "wavelength-varies flag");
-    ar.Signed(batch.xVaries, "x-varies flag");
-    ar.Signed(batch.yVaries, "y-varies flag");
-    ar.Signed(batch.drawOnRaytrace, "draw-on-raytrace flag");
+    SharedSigned(ar, batch.wavelengthVaries, "wavelength-varies flag");
+    SharedSigned(ar, batch.xVaries, "x-varies flag");
+    SharedSigned(ar, batch.yVaries, "y-varies flag");
+    SharedSigned(ar, batch.drawOnRaytrace, "draw-on-raytrace flag");
     // The view flags are stored first, third, second.
     ar.Signed(batch.viewFlags[0], "view flag");
     ar.Signed(batch.viewFlags[2], "view flag");

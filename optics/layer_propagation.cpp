@@ -54,8 +54,8 @@ ELayerStep PropagateInLayer(CTraceContext& context, CLayer& layer, const CPlane&
             ray.step = L;
             Attenuate(layer, ray, L);
             if (context.Drawing()) {
-                batch.drawTools.SelectRayPen(*context.surface, ray);
-                batch.drawTools.DrawRaySegment(*context.surface, nullptr, &plane, ray, false);
+                context.tools.SelectRayPen(*context.surface, ray);
+                context.tools.DrawRaySegment(*context.surface, nullptr, &plane, ray, false);
             }
             ray.Advance();
 

@@ -166,8 +166,8 @@ void InteractWithPlane(CTraceContext& context, CPlane& plane) {
     if (IsPlaneWithoutEffect(plane, layer)) return;
 
     if (context.Drawing()) {
-        batch.drawTools.SelectRayPen(*context.surface, ray);
-        batch.drawTools.DrawRaySegment(*context.surface, nullptr, &plane, ray, true);
+        context.tools.SelectRayPen(*context.surface, ray);
+        context.tools.DrawRaySegment(*context.surface, nullptr, &plane, ray, true);
     }
 
     switch (plane.planeType) {

@@ -174,8 +174,9 @@ void CheckSource(CValueCheck& check, const CBatch& batch) {
         check.Sized(sweep.stop, where, "Stop");
         check.Sized(sweep.step, where, "Step");
     }
-    for (auto [value, field] : {std::pair{batch.xOffset, "x"}, {batch.yOffset, "y"}, {batch.zOffset, "z"},
-                                {batch.azimuthOffset, "azimuth"}, {batch.declinationOffset, "declination"}})
+    for (auto [value, field] : {std::pair{LoadShared(batch.xOffset), "x"}, {LoadShared(batch.yOffset), "y"},
+                                {LoadShared(batch.zOffset), "z"}, {LoadShared(batch.azimuthOffset), "azimuth"},
+                                {LoadShared(batch.declinationOffset), "declination"}})
         check.Sized(value, "the source offsets", field);
     check.Sized(batch.minIntensity, "the batch", "Minimum Intensity");
     if (batch.constantSpectrum) check.Sized(batch.constantIntensity, "the batch", "Constant Intensity");

@@ -7,7 +7,7 @@ namespace brelix {
 
 namespace {
 
-void SetFlag(int32_t& flag, int32_t value) { std::atomic_ref<int32_t>(flag).store(value, std::memory_order_relaxed); }
+void SetFlag(int32_t& flag, int32_t value) { StoreShared(flag, value); }
 
 // Runs `body` for each value of a sweep. After each pass the varies flag tells whether the sweep steps;
 // a sweep that does not step (Step <= 0, or Stop below Start) ends after its single pass, and so does one
@@ -69,9 +69,14 @@ uint64_t CountSourceRays(const CBatch& batch, uint64_t limit) {
     return total;
 }
 
-EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, uint64_t extraRays, const std::atomic<uint32_t>* stop) {
+EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, const CDrawTools* tools, uint64_t extraRays,
+                         const std::atomic<uint32_t>* stop) {
     const double pi = 2 * std::asin(1.0);
-    const bool drawing = batch.drawOnRaytrace && surface != nullptr;
+    const bool drawing = LoadShared(batch.drawOnRaytrace) && surface != nullptr;
+    const CDrawTools& drawTools = tools ? *tools : batch.drawTools;
+    const double xOffset = LoadShared(batch.xOffset), yOffset = LoadShared(batch.yOffset),
+                 zOffset = LoadShared(batch.zOffset), azimuthOffset = LoadShared(batch.azimuthOffset),
+                 declinationOffset = LoadShared(batch.declinationOffset);
     CModel& model = batch.model;
     CRayQueue& queue = batch.rayQueue;
     const uint64_t count = CountSourceRays(batch, kMaxSourceRays);
@@ -94,9 +99,9 @@ EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, uint64_t extraRay
             }
         }
         CRay& ray = queue.Push();
-        ray.SetPosition(x + batch.xOffset, y + batch.yOffset, z + batch.zOffset);
-        const double alpha = (declination + batch.declinationOffset) * 2 * pi / 360;
-        const double beta = (azimuth + batch.azimuthOffset) * 2 * pi / 360;
+        ray.SetPosition(x + xOffset, y + yOffset, z + zOffset);
+        const double alpha = (declination + declinationOffset) * 2 * pi / 360;
+        const double beta = (azimuth + azimuthOffset) * 2 * pi / 360;
         ray.SetDirection(-std::sin(alpha) * std::sin(beta), -std::sin(alpha) * std::cos(beta), -std::cos(alpha));
         ray.wavelength = wavelength;
         ray.azimuth = azimuth;
@@ -109,9 +114,9 @@ EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, uint64_t extraRay
         ray.step = 1.0;
         if (drawing) {
             // A stub of ten length units behind the start point.
-            surface->SelectPen(batch.drawTools.Pen(PenBlue));
+            surface->SelectPen(drawTools.Pen(PenBlue));
             ray.step = -10.0;
-            batch.drawTools.DrawRaySegment(*surface, nullptr, nullptr, ray, false);
+            drawTools.DrawRaySegment(*surface, nullptr, nullptr, ray, false);
             ray.step = 1.0;
         }
         ray.Normalize();

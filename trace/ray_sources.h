@@ -26,10 +26,11 @@ enum class EGeneration { Done, Stopped };
 // Pushes one source ray per combination of the six sweeps onto the batch's queue (z, y, x, declination,
 // azimuth outermost to innermost, wavelength or the spectrum's points innermost), with their result
 // records, and sets the varies flags. Draws a stub per ray on `surface` when drawing is on. No random
-// number is drawn. `extraRays` is room kept in the queue for the rays the trace will split off, so that
-// the queue need not grow (and be copied) while it holds every source ray. A stop asked for through
-// `stop` ends a long generation early. The batch must have passed CheckBatch.
-EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, uint64_t extraRays = 0,
-                         const std::atomic<uint32_t>* stop = nullptr);
+// number is drawn; the stubs are drawn with `tools` (the batch's own when null). `extraRays` is room kept
+// in the queue for the rays the trace will split off, so that the queue need not grow (and be copied)
+// while it holds every source ray. A stop asked for through `stop` ends a long generation early. The
+// batch must have passed CheckBatch.
+EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, const CDrawTools* tools = nullptr,
+                         uint64_t extraRays = 0, const std::atomic<uint32_t>* stop = nullptr);
 
 }  // namespace brelix

@@ -21,8 +21,7 @@ double TerminationThreshold(const CBatch& batch) {
                                  std::pow(2.0, static_cast<double>(batch.interfaceDivides)));
 }
 
-void DrawLayers(const CBatch& batch, IDrawSurface& surface) {
-    const CDrawTools& tools = batch.drawTools;
+void DrawLayers(const CBatch& batch, const CDrawTools& tools, IDrawSurface& surface) {
     for (const CLayer& layer : batch.model) {
         tools.DrawLayerEdges(surface, tools.Pen(PenBlack), layer);
         tools.DrawLayerNormals(surface, tools.Pen(PenGreen), layer);
@@ -30,15 +29,15 @@ void DrawLayers(const CBatch& batch, IDrawSurface& surface) {
 }
 
 bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::string& error,
-                const std::atomic<uint32_t>* stop) {
+                const std::atomic<uint32_t>* stop, const CDrawTools* tools) {
     // The old rays' memory goes back first: the check below measures what is free.
     batch.rayQueue.Release();
     batch.traceOps.store(0, std::memory_order_relaxed);
     batch.expiredRays.store(0, std::memory_order_relaxed);
     batch.model.ClearResults();
     const bool traceable = CheckBatch(batch, error);
-    if (traceable) GenerateRays(batch, surface, QueueHeadroom(batch), stop);
-    if (batch.drawOnRaytrace && surface) DrawLayers(batch, *surface);
+    if (traceable) GenerateRays(batch, surface, tools, QueueHeadroom(batch), stop);
+    if (LoadShared(batch.drawOnRaytrace) && surface) DrawLayers(batch, tools ? *tools : batch.drawTools, *surface);
     random.Seed(batch.seed.load());
     return traceable;
 }
@@ -83,8 +82,8 @@ void TraceOp(CTraceContext& context, double threshold) {
 
     if (!found) {
         if (context.Drawing()) {
-            context.surface->SelectPen(batch.drawTools.Pen(PenLostRay));
-            batch.drawTools.DrawRaySegment(*context.surface, nullptr, nullptr, ray, true);
+            context.surface->SelectPen(context.tools.Pen(PenLostRay));
+            context.tools.DrawRaySegment(*context.surface, nullptr, nullptr, ray, true);
         }
         batch.model.results.AddLost(ray, ray.intensity);
         queue.RemoveHead();

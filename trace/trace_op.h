@@ -22,11 +22,12 @@ double TerminationThreshold(const CBatch& batch);
 // (CheckBatch), generates the source rays, redraws the layers when drawing, and seeds the generator with
 // the batch's seed. Returns false, with the reason, when the batch cannot be traced; nothing is generated
 // then. A stop asked for through `stop` ends the generation early (the rays made so far stay queued).
+// Drawing uses `tools` (the batch's own when null).
 bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::string& error,
-                const std::atomic<uint32_t>* stop = nullptr);
+                const std::atomic<uint32_t>* stop = nullptr, const CDrawTools* tools = nullptr);
 
 // Redraws every layer's edges and normals on the worker's surface.
-void DrawLayers(const CBatch& batch, IDrawSurface& surface);
+void DrawLayers(const CBatch& batch, const CDrawTools& tools, IDrawSurface& surface);
 
 // One trace op on the head ray: termination (below the threshold, or at the end of the path's lifetime),
 // the search for the nearest plane of its layer, the layer step and the plane step. The queue must not

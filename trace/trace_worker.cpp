@@ -95,6 +95,9 @@ void CThTrace::Run() {
     CRandom random;
     CStartRecord record;
     double threshold = 0;
+    // The drawing settings this thread draws with, and the version of them it last collected.
+    CDrawTools tools;
+    uint64_t settingsVersion = 0;
 
     WaitWhileSuspended();  // created suspended
     {
@@ -130,9 +133,11 @@ void CThTrace::Run() {
             CBatch& batch = *record.batch;
             threshold = TerminationThreshold(batch);
             failure.store(NoFailure);
+            settingsVersion = 0;
+            if (!record.surface->CollectSettings(tools, settingsVersion)) tools.CopyFrom(batch.drawTools);
             std::string error;
             try {
-                if (!BeginBatch(batch, random, record.surface, error, &stopRequest)) {
+                if (!BeginBatch(batch, random, record.surface, error, &stopRequest, &tools)) {
                     failure.store(BatchRefused);
                     Show(record, error);
                 }
@@ -161,7 +166,8 @@ void CThTrace::Run() {
             exiting_ = true;
             break;
         }
-        CTraceContext context(batch, random, record.surface, &stopRequest);
+        if (LoadShared(batch.drawOnRaytrace)) record.surface->CollectSettings(tools, settingsVersion);
+        CTraceContext context(batch, random, record.surface, &stopRequest, &tools);
         try {
             TraceOp(context, threshold);
         } catch (const std::bad_alloc&) {
@@ -175,7 +181,7 @@ void CThTrace::Run() {
         exiting_ = true;
     }
     if (record.batch) {
-        if (!failed && record.batch->drawOnRaytrace) DrawLayers(*record.batch, *record.surface);
+        if (!failed && LoadShared(record.batch->drawOnRaytrace)) DrawLayers(*record.batch, tools, *record.surface);
         record.batch->tracing.store(0);
     }
     // A batch request that arrives now is left for the next Start(), which makes a new thread; a batch

@@ -4,6 +4,8 @@
 
 namespace brelix {
 
+class CDrawTools;
+
 struct CColor {
     uint8_t r = 0, g = 0, b = 0;
     bool operator==(const CColor&) const = default;
@@ -30,6 +32,18 @@ public:
     virtual void MoveTo(int x, int y) = 0;
     // A line in the current pen from the current point; the end point is not drawn; the current point moves.
     virtual void LineTo(int x, int y) = 0;
+
+    // For a surface the trace worker draws on while the user interface changes the drawing settings (turns
+    // or zooms the picture): the settings the worker is to draw with. Called by the worker between trace
+    // ops, it copies them into `tools` when they changed since `version` (which it then updates) and
+    // returns true; a surface whose owner keeps no settings returns false, and the worker draws with the
+    // batch's own. The owner changes the settings, and clears what was drawn with the old ones, under one
+    // lock, so no ray of an old projection stays on the surface.
+    virtual bool CollectSettings(CDrawTools& tools, uint64_t& version) {
+        (void)tools;
+        (void)version;
+        return false;
+    }
 };
 
 // Draws nothing: for traces nobody watches.

@@ -160,7 +160,7 @@ TEST(LongWork, GenerationAndSplitsStopWhenAskedAndKeepTheBalance) {
     CBatch batch;
     BuildSlab(batch, 3.5, 10, 100);
     SetNormalIncidenceSources(batch, 100000);
-    EXPECT_EQ(GenerateRays(batch, nullptr, 0, &stop), EGeneration::Stopped);
+    EXPECT_EQ(GenerateRays(batch, nullptr, nullptr, 0, &stop), EGeneration::Stopped);
     EXPECT_LT(batch.rayQueue.GetCount(), 5000u);
 
     // A split asked to stop puts the ray back as it was.

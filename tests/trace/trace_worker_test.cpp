@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/trace_helpers.h"
+#include "view/draw_tools.h"
 
 namespace brelix {
 namespace {
@@ -247,6 +248,50 @@ TEST(CThTrace, TalliesCanBeReadWhileTheWorkerWrites) {
     reader.join();
     EXPECT_GE(seen, 0.0);
     EXPECT_GT(batch.model.results.GetSize(), 6u);
+}
+
+// A surface whose owner turns the picture during the trace: every point it receives must come from the
+// settings it hands out, never from the batch's own, which the user interface is changing.
+class CTurningSurface : public IDrawSurface {
+public:
+    const CPen* SelectPen(const CPen*) override { return nullptr; }
+    void MoveTo(int x, int y) override { Point(x, y); }
+    void LineTo(int x, int y) override { Point(x, y); }
+    bool CollectSettings(CDrawTools& tools, uint64_t& version) override {
+        const uint64_t current = points < 500 ? 1 : 2;  // the owner pans after 500 points
+        if (version != current) {
+            tools.ResetView(true);
+            tools.scale = 0;  // every model point lands on the origin
+            tools.originX = current == 1 ? 100 : 700;
+            version = current;
+        }
+        return true;
+    }
+    int points = 0, wrong = 0, afterPan = 0;
+
+private:
+    void Point(int x, int y) {
+        const int expected = points < 500 ? 100 : 700;
+        // A point already being drawn when the owner pans may still use the old settings.
+        if ((x != expected && !(points >= 500 && points < 510 && x == 100)) || y != 300) ++wrong;
+        if (x == 700) ++afterPan;
+        ++points;
+    }
+};
+
+TEST(CThTrace, DrawsWithTheSettingsItsSurfaceHandsOver) {
+    CBatch batch;
+    BuildLambertianSlab(batch, 3.5, 30, 100, 0.9);
+    SetNormalIncidenceSources(batch, 20);
+    batch.drawTools.scale = 3;  // the batch's own settings, which the worker must not use
+    CThTrace worker;
+    CTurningSurface surface;
+    Start(worker, batch, &surface, nullptr);
+    WaitUntilEnded(worker);
+    worker.Stop();
+    EXPECT_GT(surface.points, 1000);
+    EXPECT_GT(surface.afterPan, 0);
+    EXPECT_EQ(surface.wrong, 0);
 }
 
 }  // namespace
