@@ -125,15 +125,20 @@ void CheckPlane(CValueCheck& check, const CModel& model, uint32_t l, uint32_t p)
     check.Sized(plane.normal, where, "normal");
     const COpticalData& data = plane.optics;
     const bool table = data.planeMode == PlaneTable;
-    std::vector<std::pair<CColumn, std::pair<bool (*)(double), const char*>>> columns;
+    struct CRuledColumn {
+        CColumn column;
+        bool (*valid)(double);
+        const char* rule;
+    };
+    std::vector<CRuledColumn> columns;
     if (plane.planeType == PlanarReflector || plane.planeType == LambertianReflector)
-        columns = {{kReflectance, {&Reflectance, kReflectanceRule}}};
+        columns = {{kReflectance, &Reflectance, kReflectanceRule}};
     else if (plane.planeType == PlanarSingleLayerAR)
-        columns = {{kCoatingIndex, {&CoatingIndex, kCoatingIndexRule}}, {kCoatingThickness, {&Sized, kSizedRule}}};
-    for (const auto& [column, rule] : columns) {
-        ForEachUsed(data, table, data.tableCount, column, where, [&](double v, const std::string& at) {
-            check.Sized(v, at, column.name);
-            check.Check(v, rule.first, rule.second, at, column.name);
+        columns = {{kCoatingIndex, &CoatingIndex, kCoatingIndexRule}, {kCoatingThickness, &Sized, kSizedRule}};
+    for (const CRuledColumn& ruled : columns) {
+        ForEachUsed(data, table, data.tableCount, ruled.column, where, [&](double v, const std::string& at) {
+            check.Sized(v, at, ruled.column.name);
+            check.Check(v, ruled.valid, ruled.rule, at, ruled.column.name);
         });
     }
     if (table && !columns.empty()) {
