@@ -17,6 +17,9 @@ constexpr CColor kTitleGreen{0, 192, 0};
 constexpr CColor kTotalGreen{0, 128, 0};
 constexpr CColor kLayerRed{255, 0, 0};
 constexpr CColor kPlaneBlue{0, 0, 255};
+constexpr CColor kWavelengthColor{192, 0, 192};
+constexpr CColor kPositionColor{192, 192, 0};
+constexpr CColor kAngleColor{0, 192, 192};
 constexpr CPen kRulePen{EPenStyle::Solid, kBlack};
 // Layer and plane columns beyond this many are printed but not totalled, as in the export.
 constexpr size_t kMaxSummedColumns = 200;
@@ -46,14 +49,6 @@ struct CResultsTable::CSweep {
     double CResultKey::*value;
     CColor color;
 };
-
-namespace {
-
-constexpr CColor kWavelengthColor{192, 0, 192};
-constexpr CColor kPositionColor{192, 192, 0};
-constexpr CColor kAngleColor{0, 192, 192};
-
-}  // namespace
 
 CResultsTable::CResultsTable(const CBatch& batch, uint32_t batchIndex)
     : batch_(batch), batchIndex_(batchIndex), records_(batch.model.results.GetSize()) {

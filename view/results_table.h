@@ -55,7 +55,7 @@ private:
         double total = 0;
     };
     struct CTotals {
-        std::vector<double> columns;  // the first MaxSummedColumns columns
+        std::vector<double> columns;  // of the first 200 layer and plane columns, as the export sums
         double remainder = 0, lost = 0, grand = 0;
     };
 
