@@ -24,9 +24,14 @@ constexpr CStep kSteps[] = {
 };
 constexpr size_t kDecadeStep = 9;  // the entry 1: a logarithmic axis starts at whole decades
 
-// The exponent of a magnitude, a multiple of 3; 0 counts as far below every other value.
+// Below this the factor 10^exponent would lose digits, and past 10^-323 it would be 0: tallies can be that
+// small.
+constexpr int32_t kSmallestExponent = -306;
+
+// The exponent of a magnitude, a multiple of 3. A 0 takes no part: it counts as the smallest exponent, so
+// that the other end of the range decides, however small it is.
 int32_t ThirdsExponent(double value) {
-    if (value == 0) return -100;
+    if (value == 0) return kSmallestExponent;
     return 3 * static_cast<int32_t>(std::floor(std::log10(std::fabs(value)) / 3));
 }
 
@@ -59,7 +64,7 @@ void CAxis::SetRange(double min, double max, bool log) {
     }
     const double a = std::fabs(min), b = std::fabs(max);
     if (!(a <= 10000 && b <= 10000 && (a >= 0.1 || b >= 0.1))) {
-        exponent = std::max(ThirdsExponent(max), ThirdsExponent(min));
+        exponent = std::max({ThirdsExponent(max), ThirdsExponent(min), kSmallestExponent});
         factor = std::pow(10.0, exponent);
     }
     low = min / factor;
@@ -68,6 +73,7 @@ void CAxis::SetRange(double min, double max, bool log) {
 
 void CAxis::NiceScale(int32_t wanted) {
     wanted = std::max(wanted, 1);
+    if (!std::isfinite(low) || !std::isfinite(high)) low = high = 0;
     if (low == 0 && high == 0) {
         high = 1;
         low = -1;

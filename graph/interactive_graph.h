@@ -50,6 +50,9 @@ public:
 
     // Draws the plot and the cursor in the client rectangle (or a printed page) and keeps the layout.
     void Draw(IViewSurface& surface, const CRect& client);
+    // Draws the plot alone on a page (printing, or a figure saved to a file); the window's layout, band and
+    // cursor are left as they are.
+    void DrawPage(IViewSurface& surface, const CRect& page) const { DrawPlot(surface, page, setup_, data_); }
     // Draws the band, if one is shown, as a rectangle outline that inverts the pixels: drawing it twice
     // restores the picture.
     void DrawBand(IViewSurface& surface) const;

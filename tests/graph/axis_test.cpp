@@ -29,6 +29,9 @@ TEST(CAxis, SetRangeFromTheData) {
         {1, 1000, true, 0, 3, 0},
         {-1000, -1, true, 0, 3, 0},           // magnitudes
         {std::numeric_limits<double>::quiet_NaN(), 1, false, -1, 1, 0},
+        {0, 2e-150, false, 0, 2, -150},       // 0 takes no part, however small the other end
+        {0, 3e-307, false, 0, 0.3, -306},    // the smallest exponent whose factor keeps its digits
+        {0, 5e-324, false, 0, 5e-324 / 1e-306, -306},
     };
     // clang-format on
     for (const Case& c : cases) {

@@ -195,6 +195,17 @@ TEST_F(InteractiveGraph, AClickMovesTheCursorToTheNearestPoint) {
     EXPECT_EQ((marker.top + marker.bottom - 1) / 2, std::lround(f.PixelY(0.7)));
 }
 
+TEST_F(InteractiveGraph, APrintedPageLeavesTheWindowsLayout) {
+    const CPlotFrame window = *graph.Frame();
+    CViewRecorder page({2400, 3300});
+    graph.DrawPage(page, {0, 0, 2400, 3300});
+    EXPECT_EQ(page.texts.front().font.pixelHeight, 2400 / 70 + 12);
+    EXPECT_EQ(graph.Frame()->plot, window.plot);
+    const CPoint a{200, 150}, b{450, 400};
+    Drag(a, b);
+    EXPECT_DOUBLE_EQ(graph.Range().xLow, window.DataX(a.x));
+}
+
 TEST_F(InteractiveGraph, CursorKeysStayInTheVisiblePoints) {
     using C = CInteractiveGraph::CCursor;
     Key(EGraphKey::End);
