@@ -4,7 +4,9 @@ namespace brelix {
 
 namespace {
 
-bool StartsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
+bool StartsCharacter(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
 
 }  // namespace
 

@@ -17,10 +17,10 @@ struct CStep {
 };
 
 constexpr CStep kSteps[] = {
-    {0.001, 5, 3}, {0.002, 4, 3}, {0.005, 5, 3}, {0.01, 5, 2}, {0.02, 4, 2},   {0.05, 5, 2},
-    {0.1, 5, 1},   {0.2, 4, 1},   {0.5, 5, 1},   {1, 5, 0},    {2, 4, 0},      {5, 5, 0},
-    {10, 5, 0},    {20, 4, 0},    {25, 5, 0},    {50, 5, 0},   {100, 5, 0},    {200, 4, 0},
-    {250, 5, 0},   {500, 5, 0},   {1000, 5, 0},  {2000, 4, 0}, {2500, 5, 0},   {5000, 5, 0},
+    {0.001, 5, 3}, {0.002, 4, 3}, {0.005, 5, 3}, {0.01, 5, 2}, {0.02, 4, 2}, {0.05, 5, 2},
+    {0.1, 5, 1},   {0.2, 4, 1},   {0.5, 5, 1},   {1, 5, 0},    {2, 4, 0},    {5, 5, 0},
+    {10, 5, 0},    {20, 4, 0},    {25, 5, 0},    {50, 5, 0},   {100, 5, 0},  {200, 4, 0},
+    {250, 5, 0},   {500, 5, 0},   {1000, 5, 0},  {2000, 4, 0}, {2500, 5, 0}, {5000, 5, 0},
 };
 constexpr size_t kDecadeStep = 9;  // the entry 1: a logarithmic axis starts at whole decades
 
@@ -158,8 +158,10 @@ std::string UnitText(std::string_view unit, int32_t exponent) {
     if (hasMark && exponent >= -15 && exponent <= 12 && exponent % 3 == 0) {
         const std::string_view prefix = kPrefixes[(exponent + 15) / 3];
         for (char c : unit) {
-            if (c == '#') text += prefix;
-            else text += c;
+            if (c == '#')
+                text += prefix;
+            else
+                text += c;
         }
         return text;
     }

@@ -25,8 +25,9 @@ struct CAxis {
     // M / 1000000; a linear range 0 to 0 becomes -1 to 1; a linear range beyond 10000 or wholly below 0.1
     // gets an exponent.
     void SetRange(double min, double max, bool log);
-    // Widens low and high, as SetRange leaves them, to round major ticks, about `wanted` intervals of a step from a table of 1, 2, 2.5
-    // and 5 times powers of ten (decades on a logarithmic axis), and chooses the minor ticks and decimals.
+    // Widens low and high, as SetRange leaves them, to round major ticks, about `wanted` intervals of a step
+    // from a table of 1, 2, 2.5 and 5 times powers of ten (decades on a logarithmic axis), and chooses the
+    // minor ticks and decimals.
     void NiceScale(int32_t wanted);
 
     // The value of major tick i, 0 to intervals, in display units.

@@ -16,9 +16,12 @@ struct CKindTexts {
 
 CKindTexts TextsOf(EGraphKind kind) {
     switch (kind) {
-        case GraphXPosition: return {"Position (x) Dependent Absorption", "Position", "#um"};
-        case GraphYPosition: return {"Position (y) Dependent Absorption", "Position", "#um"};
-        case GraphWavelength: break;
+        case GraphXPosition:
+            return {"Position (x) Dependent Absorption", "Position", "#um"};
+        case GraphYPosition:
+            return {"Position (y) Dependent Absorption", "Position", "#um"};
+        case GraphWavelength:
+            break;
     }
     return {"Wavelength Dependent Absorption", "Wavelength", "#nm"};
 }
@@ -45,7 +48,8 @@ void CGraph::SetSeries(const CGraphData& data) {
 }
 
 int CGraph::SeriesCount() const {
-    return static_cast<int>(std::count_if(seriesTypes.begin(), seriesTypes.end(), [](int32_t t) { return t != 0; }));
+    return static_cast<int>(
+        std::count_if(seriesTypes.begin(), seriesTypes.end(), [](int32_t t) { return t != 0; }));
 }
 
 }  // namespace brelix

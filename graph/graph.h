@@ -34,7 +34,7 @@ struct CSeriesDescriptor {
 // up to MaxSeries series. The data themselves come from the batch when the graph is shown
 // (graph/graph_series.h).
 class CGraph {
-public:
+  public:
     static constexpr int MaxSeries = 16;
 
     // A graph of a kind, with its title, labels and units and no series.

@@ -17,13 +17,14 @@ void Put16(std::vector<uint8_t>& bytes, uint32_t value) {
 
 // Reads the fields in order and keeps the first failure.
 class CGraphReader {
-public:
+  public:
     explicit CGraphReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     bool Word(uint16_t& value, const char* what) {
         if (!error_.empty()) return false;
-        if (bytes_.size() - offset_ < 2) return Fail("unexpected end of the graph at byte " +
-                                                                  FormatInt(offset_) + " while reading the " + what);
+        if (bytes_.size() - offset_ < 2)
+            return Fail("unexpected end of the graph at byte " + FormatInt(offset_) + " while reading the " +
+                        what);
         value = static_cast<uint16_t>(bytes_[offset_] | bytes_[offset_ + 1] << 8);
         offset_ += 2;
         return true;
@@ -34,9 +35,8 @@ public:
         if (!error_.empty()) return false;
         CArchiveReader reader(bytes_.subspan(offset_));
         if (!reader.Text(text, what)) {
-            return Fail("unexpected end of the graph at byte " +
-                                                            FormatInt(offset_ + reader.ErrorOffset()) +
-                                                            " while reading the " + what);
+            return Fail("unexpected end of the graph at byte " + FormatInt(offset_ + reader.ErrorOffset()) +
+                        " while reading the " + what);
         }
         offset_ += reader.Offset();
         return true;
@@ -51,7 +51,7 @@ public:
     size_t Remaining() const { return bytes_.size() - offset_; }
     const std::string& Error() const { return error_; }
 
-private:
+  private:
     std::span<const uint8_t> bytes_;
     size_t offset_ = 0;
     std::string error_;
@@ -79,14 +79,14 @@ bool ReadGraph(std::span<const uint8_t> bytes, CGraph& graph, std::string& error
     CGraph read = graph;
     uint16_t version = 0, count = 0;
     if (reader.Word(version, "version") && version != kGraphVersion) {
-        reader.Fail("unsupported graph version " + FormatInt(version) + " at byte 0: this program reads version " +
-                           FormatInt(kGraphVersion));
+        reader.Fail("unsupported graph version " + FormatInt(version) +
+                    " at byte 0: this program reads version " + FormatInt(kGraphVersion));
     }
     reader.Word(read.identity, "identity");
     const size_t countAt = reader.Offset();
     if (reader.Word(count, "series count") && count > CGraph::MaxSeries) {
         reader.Fail("invalid series count at byte " + FormatInt(countAt) + ": a graph holds at most " +
-                                 FormatInt(CGraph::MaxSeries) + " series, found " + FormatInt(count));
+                    FormatInt(CGraph::MaxSeries) + " series, found " + FormatInt(count));
     }
     read.seriesTypes.fill(SeriesNone);
     for (uint16_t k = 0; k < count; ++k) {
@@ -95,7 +95,7 @@ bool ReadGraph(std::span<const uint8_t> bytes, CGraph& graph, std::string& error
         if (!reader.Word(type, "series type")) break;
         if (type > SeriesLayer) {
             reader.Fail("invalid type of series " + FormatInt(k) + " at byte " + FormatInt(at) +
-                                ": expected 0, 1 or 2, found " + FormatInt(type));
+                        ": expected 0, 1 or 2, found " + FormatInt(type));
             break;
         }
         read.seriesTypes[k] = type;
@@ -106,8 +106,7 @@ bool ReadGraph(std::span<const uint8_t> bytes, CGraph& graph, std::string& error
     for (uint16_t& option : read.options) reader.Word(option, "option");
     if (reader.Error().empty() && reader.Remaining() > 0) {
         reader.Fail(FormatInt(reader.Remaining()) + (reader.Remaining() == 1 ? " byte" : " bytes") +
-                    " after the graph at byte " +
-                                         FormatInt(reader.Offset()));
+                    " after the graph at byte " + FormatInt(reader.Offset()));
     }
     if (!reader.Error().empty()) {
         error = reader.Error();

@@ -14,11 +14,11 @@ namespace brelix {
 // clears them, if it had points. The user finds the entries, newest first, by their titles in the graph
 // view's "History" menu; choosing one shows it under its title until the next graph command or trace.
 class CGraphHistory {
-public:
+  public:
     static constexpr size_t MaxEntries = 100;
 
     struct CEntry {
-        uint32_t number;  // from 1, in the order added; an entry keeps its number
+        uint32_t number;   // from 1, in the order added; an entry keeps its number
         std::string name;  // the batch's
         CGraph graph;
         CGraphData data;
@@ -33,7 +33,7 @@ public:
     // "Previous simulation #N - NAME"
     static std::string Title(const CEntry& entry);
 
-private:
+  private:
     std::deque<CEntry> entries_;
     uint32_t added_ = 0;
 };

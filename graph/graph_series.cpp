@@ -16,9 +16,12 @@ bool AtSweepStarts(const CBatch& batch, const CResultKey& key) {
 
 double XOf(const CResultKey& key, EGraphKind kind) {
     switch (kind) {
-        case GraphXPosition: return key.x;
-        case GraphYPosition: return key.y;
-        case GraphWavelength: break;
+        case GraphXPosition:
+            return key.x;
+        case GraphYPosition:
+            return key.y;
+        case GraphWavelength:
+            break;
     }
     return key.wavelength;
 }
@@ -66,7 +69,8 @@ CGraphData BuildCheckedSeries(const CBatch& batch, EGraphKind kind) {
     CGraphPoints points = SelectPoints(batch, kind);
     CGraphData data;
     auto add = [&](ESeriesType type, const std::string& name, const CResultList& results) {
-        if (data.series.size() < CGraph::MaxSeries) data.series.push_back({type, name, Absorption(results, points.records)});
+        if (data.series.size() < CGraph::MaxSeries)
+            data.series.push_back({type, name, Absorption(results, points.records)});
     };
     for (const CLayer& layer : batch.model) {
         if (layer.treeChecked) add(SeriesLayer, layer.name, layer.results);

@@ -49,7 +49,8 @@ void CInteractiveGraph::ShowGraph(const CGraph& graph, CGraphData data) {
 
 void CInteractiveGraph::Refresh(CGraphData data) {
     data_ = Complete(std::move(data));
-    if (cursor_ && (cursor_->point >= data_.x.size() || cursor_->series >= data_.series.size())) cursor_.reset();
+    if (cursor_ && (cursor_->point >= data_.x.size() || cursor_->series >= data_.series.size()))
+        cursor_.reset();
 }
 
 void CInteractiveGraph::SetLogarithmic(bool x, bool y) {
@@ -93,7 +94,8 @@ void CInteractiveGraph::DrawBand(IViewSurface& surface) const {
     const CPen* pen = surface.SelectPen(&kCursorPen);
     const CBrush* brush = surface.SelectBrush(nullptr);
     const CPoint a = band_->anchor, b = band_->end;
-    surface.Rectangle({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1});
+    surface.Rectangle(
+        {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1});
     surface.SelectBrush(brush);
     surface.SelectPen(pen);
     surface.SetRasterOp(op);
@@ -217,10 +219,18 @@ CGraphReaction CInteractiveGraph::MoveCursor(EGraphKey key, bool ctrl) {
     cursor.point = std::clamp(cursor.point, visible->first, visible->last);
     const size_t step = ctrl ? 10 : 1;
     switch (key) {
-        case EGraphKey::Home: cursor.point = visible->first; break;
-        case EGraphKey::End: cursor.point = visible->last; break;
-        case EGraphKey::Left: cursor.point = cursor.point - std::min(step, cursor.point - visible->first); break;
-        case EGraphKey::Right: cursor.point = std::min(cursor.point + step, visible->last); break;
+        case EGraphKey::Home:
+            cursor.point = visible->first;
+            break;
+        case EGraphKey::End:
+            cursor.point = visible->last;
+            break;
+        case EGraphKey::Left:
+            cursor.point = cursor.point - std::min(step, cursor.point - visible->first);
+            break;
+        case EGraphKey::Right:
+            cursor.point = std::min(cursor.point + step, visible->last);
+            break;
         case EGraphKey::Up:
         case EGraphKey::Down:
             if (cursor_ && !data_.series.empty()) {
@@ -228,7 +238,8 @@ CGraphReaction CInteractiveGraph::MoveCursor(EGraphKey key, bool ctrl) {
                                     .value_or(cursor.series);
             }
             break;
-        default: break;
+        default:
+            break;
     }
     cursor_ = cursor;
     // A keyboard band follows the cursor; its prompt stays until it zooms.
@@ -280,8 +291,10 @@ void CInteractiveGraph::PlaceCursorAt(CPoint click) {
         }
     }
     size_t series = cursor_ ? cursor_->series : 0;
-    if (above && below) series = value(*above) - dy <= dy - value(*below) ? *above : *below;
-    else if (above || below) series = above ? *above : *below;
+    if (above && below)
+        series = value(*above) - dy <= dy - value(*below) ? *above : *below;
+    else if (above || below)
+        series = above ? *above : *below;
     cursor_ = CCursor{point, series};
     prompt_ = CursorText();
 }
@@ -309,8 +322,9 @@ std::string CInteractiveGraph::CursorText() const {
 std::string CInteractiveGraph::SelectionText() const {
     if (!band_ || !frame_) return {};
     const CPlotFrame& f = *frame_;
-    return "Selection:(" + FormatGeneral(f.DataX(band_->anchor.x)) + "," + FormatGeneral(f.DataY(band_->anchor.y)) +
-           ")-(" + FormatGeneral(f.DataX(band_->end.x)) + "," + FormatGeneral(f.DataY(band_->end.y)) + ")";
+    return "Selection:(" + FormatGeneral(f.DataX(band_->anchor.x)) + "," +
+           FormatGeneral(f.DataY(band_->anchor.y)) + ")-(" + FormatGeneral(f.DataX(band_->end.x)) + "," +
+           FormatGeneral(f.DataY(band_->end.y)) + ")";
 }
 
 std::string CInteractiveGraph::CopyText() const {

@@ -31,7 +31,7 @@ struct CGraphReaction {
 // window passes its mouse and key events here in pixels and paints with Draw and DrawBand; pixels are
 // mapped to data through the layout of the last Draw, which is the picture the user sees.
 class CInteractiveGraph {
-public:
+  public:
     // A new graph: its texts and data. The view range is fitted to the data and the zoom steps dropped,
     // unless "Retain Zoom" is on and the graph is of the kind shown before. The band and cursor go.
     void ShowGraph(const CGraph& graph, CGraphData data);
@@ -81,7 +81,7 @@ public:
     };
     const std::optional<CCursor>& Cursor() const { return cursor_; }
 
-private:
+  private:
     struct CBand {
         CPoint anchor, end;
         bool dragging = false;  // by the mouse; else by the keyboard

@@ -19,7 +19,9 @@ double Along(const CAxis& axis, double display, double from, double to) {
     return from + (display - axis.low) / (axis.high - axis.low) * (to - from);
 }
 
-int32_t Round(double pixel) { return static_cast<int32_t>(std::lround(pixel)); }
+int32_t Round(double pixel) {
+    return static_cast<int32_t>(std::lround(pixel));
+}
 
 std::string Caption(const std::string& label, const std::string& units, int32_t exponent) {
     const std::string unit = UnitText(units, exponent);
@@ -40,7 +42,8 @@ CMeasures Measure(const IViewSurface& surface) {
     return {metrics.height, metrics.averageCharWidth, zero, static_cast<int32_t>(0.6 * zero)};
 }
 
-CPlotFrame LayOut(const IViewSurface& surface, const CRect& area, const CPlotSetup& setup, const CMeasures& m) {
+CPlotFrame LayOut(const IViewSurface& surface, const CRect& area, const CPlotSetup& setup,
+                  const CMeasures& m) {
     const int32_t th = m.textHeight;
     CPlotFrame frame;
     CRect& plot = frame.plot;
@@ -129,8 +132,10 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
             continue;
         }
         const double t = q[k] / p[k];
-        if (p[k] < 0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
+        if (p[k] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
     }
     if (t0 > t1) return false;
     if (t1 < 1) x1 = x0 + t1 * dx, y1 = y0 + t1 * dy;
@@ -145,7 +150,8 @@ struct CPixel {
 // Draws one run of consecutive points that the axes can show. The lines are cut to a little more than the
 // plot before they become whole pixels, so that points far outside a zoomed view neither overflow nor bend
 // the lines that cross it.
-void DrawRun(IViewSurface& surface, const CPlotFrame& frame, const std::vector<CPixel>& run, const CBrush& brush) {
+void DrawRun(IViewSurface& surface, const CPlotFrame& frame, const std::vector<CPixel>& run,
+             const CBrush& brush) {
     const double left = frame.plot.left - 2.0, top = frame.plot.top - 2.0;
     const double right = frame.plot.right + 2.0, bottom = frame.plot.bottom + 2.0;
     if (run.size() == 1) {
@@ -212,9 +218,13 @@ void DrawSeries(IViewSurface& surface, const CPlotFrame& frame, const CGraphData
 
 }  // namespace
 
-double CPlotFrame::PixelX(double value) const { return Along(x, x.ToDisplay(value), plot.left, plot.right); }
+double CPlotFrame::PixelX(double value) const {
+    return Along(x, x.ToDisplay(value), plot.left, plot.right);
+}
 
-double CPlotFrame::PixelY(double value) const { return Along(y, y.ToDisplay(value), plot.bottom, plot.top); }
+double CPlotFrame::PixelY(double value) const {
+    return Along(y, y.ToDisplay(value), plot.bottom, plot.top);
+}
 
 double CPlotFrame::DataX(int32_t px) const {
     return x.FromDisplay(x.low + (px - plot.left) * (x.high - x.low) / plot.Width());
@@ -224,7 +234,8 @@ double CPlotFrame::DataY(int32_t py) const {
     return y.FromDisplay(y.low + (plot.bottom - py) * (y.high - y.low) / plot.Height());
 }
 
-CPlotFrame DrawPlot(IViewSurface& surface, const CRect& area, const CPlotSetup& setup, const CGraphData& data) {
+CPlotFrame DrawPlot(IViewSurface& surface, const CRect& area, const CPlotSetup& setup,
+                    const CGraphData& data) {
     const int32_t fontHeight = std::min(area.Width(), area.Height()) / 70 + 12;
     const CFont previousFont = surface.SelectFont({fontHeight, 0});
     const CMeasures m = Measure(surface);
@@ -247,7 +258,8 @@ CPlotFrame DrawPlot(IViewSurface& surface, const CRect& area, const CPlotSetup& 
     surface.TextOut((p.left + p.right) / 2, p.bottom + th / 4 + th + th / 4,
                     Caption(setup.xLabel, setup.xUnits, frame.x.exponent));
     surface.SelectFont({fontHeight, 900});
-    surface.TextOut(area.left + th / 4, (p.top + p.bottom) / 2, Caption(setup.yLabel, setup.yUnits, frame.y.exponent));
+    surface.TextOut(area.left + th / 4, (p.top + p.bottom) / 2,
+                    Caption(setup.yLabel, setup.yUnits, frame.y.exponent));
     surface.SelectFont({fontHeight, 0});
 
     if (!setup.title.empty()) {

@@ -48,6 +48,7 @@ inline constexpr CColor PlotAxisColor{0, 0, 0};
 // logarithmic axis cannot show (0 and below) and values that are not numbers are left out, breaking the line.
 // Text sizes scale with the area, so a printed page and a window look alike. Returns the layout, for
 // mapping the pixels of this picture.
-CPlotFrame DrawPlot(IViewSurface& surface, const CRect& area, const CPlotSetup& setup, const CGraphData& data);
+CPlotFrame DrawPlot(IViewSurface& surface, const CRect& area, const CPlotSetup& setup,
+                    const CGraphData& data);
 
 }  // namespace brelix

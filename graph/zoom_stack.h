@@ -9,7 +9,7 @@ namespace brelix {
 // The ranges a graph zoomed in from, up to ten deep: a zoom past the tenth still zooms but saves nothing,
 // so stepping out ends at the first range saved.
 class CZoomStack {
-public:
+  public:
     static constexpr int MaxDepth = 10;
 
     // Saves a range unless ten are saved.
@@ -25,7 +25,7 @@ public:
     void Clear() { depth_ = 0; }
     int Depth() const { return depth_; }
 
-private:
+  private:
     std::array<CViewRange, MaxDepth> ranges_;
     int depth_ = 0;
 };

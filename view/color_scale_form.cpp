@@ -77,8 +77,8 @@ std::optional<CColorScaleForm::CRefusal> CColorScaleForm::Accept(CDrawTools& too
         const std::optional<double> value = ParseNumber(texts_[f]);
         if (!value) return CRefusal{field, "Please enter a number."};
         if (const auto& bounds = kBounds[f]; bounds && !(*value >= bounds->low && *value <= bounds->high)) {
-            return CRefusal{field, "Please enter a number between " + FormatGeneral(bounds->low, 15) + " and " +
-                                       FormatGeneral(bounds->high, 15) + "."};
+            return CRefusal{field, "Please enter a number between " + FormatGeneral(bounds->low, 15) +
+                                       " and " + FormatGeneral(bounds->high, 15) + "."};
         }
         values[f] = *value;
     }

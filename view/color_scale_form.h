@@ -13,7 +13,7 @@ class CDrawTools;
 // settings of a batch's drawing tools, the two "Enable" boxes that act as a pair, which edits are
 // read-only, and the checks of "OK".
 class CColorScaleForm {
-public:
+  public:
     enum EField { IntensityStart, StepFactor, WavelengthStart, WavelengthStop, FieldCount };
 
     // A field "OK" refused, with the message to show; the dialog stays open on that field.
@@ -44,7 +44,7 @@ public:
     // `tools` (the command then marks the document modified).
     std::optional<CRefusal> Accept(CDrawTools& tools) const;
 
-private:
+  private:
     void WriteBack();
 
     std::array<double, FieldCount> held_;

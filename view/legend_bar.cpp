@@ -13,10 +13,22 @@ namespace {
 constexpr int kColors = 16;
 constexpr CColor kBlack{0, 0, 0}, kWhite{255, 255, 255};
 constexpr std::array<CLegendColors, kColors> kLegendColors = {{
-    {{255, 0, 0}, kBlack},       {{0, 255, 0}, kBlack},       {{0, 0, 255}, kWhite},     {{0, 255, 255}, kBlack},
-    {{255, 0, 255}, kBlack},     {{255, 255, 0}, kBlack},     {{255, 128, 0}, kBlack},   {{191, 0, 0}, kWhite},
-    {{0, 191, 0}, kWhite},       {{0, 0, 191}, kWhite},       {{0, 191, 191}, kWhite},   {{191, 0, 191}, kWhite},
-    {{223, 223, 0}, kBlack},     {{208, 208, 208}, kWhite},   {{128, 128, 128}, kWhite}, {{0, 0, 0}, kWhite},
+    {{255, 0, 0}, kBlack},
+    {{0, 255, 0}, kBlack},
+    {{0, 0, 255}, kWhite},
+    {{0, 255, 255}, kBlack},
+    {{255, 0, 255}, kBlack},
+    {{255, 255, 0}, kBlack},
+    {{255, 128, 0}, kBlack},
+    {{191, 0, 0}, kWhite},
+    {{0, 191, 0}, kWhite},
+    {{0, 0, 191}, kWhite},
+    {{0, 191, 191}, kWhite},
+    {{191, 0, 191}, kWhite},
+    {{223, 223, 0}, kBlack},
+    {{208, 208, 208}, kWhite},
+    {{128, 128, 128}, kWhite},
+    {{0, 0, 0}, kWhite},
 }};
 
 constexpr std::array<CPen, kColors> MakeLegendPens() {
@@ -44,9 +56,13 @@ std::string FitName(const IViewSurface& surface, const std::string& name, int32_
 
 }  // namespace
 
-CLegendColors LegendColors(int index) { return kLegendColors[static_cast<size_t>(index) % kColors]; }
+CLegendColors LegendColors(int index) {
+    return kLegendColors[static_cast<size_t>(index) % kColors];
+}
 
-const CPen* LegendPen(int index) { return &kLegendPens[static_cast<size_t>(index) % kColors]; }
+const CPen* LegendPen(int index) {
+    return &kLegendPens[static_cast<size_t>(index) % kColors];
+}
 
 CRect BarArea(const CRect& client) {
     return {client.left + 1, client.top + 3, client.right + 1 - 10, client.bottom + 3};

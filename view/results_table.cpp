@@ -27,7 +27,9 @@ constexpr size_t kMaxSummedColumns = 200;
 constexpr int32_t kRuleOffset = 10;
 constexpr uint64_t kTitleRow = 0, kHeadingRow = 1, kHeadingRuleRow = 2, kFirstRecordRow = 3;
 
-int32_t CellX(int32_t column) { return 10 + CResultsTable::CellWidth * column; }
+int32_t CellX(int32_t column) {
+    return 10 + CResultsTable::CellWidth * column;
+}
 
 void Cell(IViewSurface& surface, int32_t column, int32_t y, CColor color, const std::string& text) {
     surface.SetTextColor(color);
@@ -35,10 +37,14 @@ void Cell(IViewSurface& surface, int32_t column, int32_t y, CColor color, const 
 }
 
 // A name heads its column with its first 8 characters.
-std::string Heading(const std::string& name) { return std::string(Utf8Prefix(name, 8)); }
+std::string Heading(const std::string& name) {
+    return std::string(Utf8Prefix(name, 8));
+}
 
 // Sweep values as the export writes them: "%2.1f " with the trailing space.
-std::string SweepCell(double value) { return FormatFixed(value, 2, 1) + " "; }
+std::string SweepCell(double value) {
+    return FormatFixed(value, 2, 1) + " ";
+}
 
 }  // namespace
 
@@ -64,7 +70,8 @@ CResultsTable::CResultsTable(const CBatch& batch, uint32_t batchIndex)
         if (LoadShared(batch.*sweep.varies)) sweeps_.push_back(&sweep);
     for (const CLayer& layer : batch.model) {
         columns_.push_back({&layer.results, Heading(layer.name), kLayerRed});
-        for (const CPlane& plane : layer) columns_.push_back({&plane.results, Heading(plane.name), kPlaneBlue});
+        for (const CPlane& plane : layer)
+            columns_.push_back({&plane.results, Heading(plane.name), kPlaneBlue});
     }
 }
 
@@ -72,7 +79,9 @@ int32_t CResultsTable::CellCount() const {
     return static_cast<int32_t>(1 + sweeps_.size() + columns_.size() + 3);
 }
 
-int32_t CResultsTable::Width() const { return records_ > 0 ? CellCount() * CellWidth : 320; }
+int32_t CResultsTable::Width() const {
+    return records_ > 0 ? CellCount() * CellWidth : 320;
+}
 
 CResultsTable::CRow CResultsTable::ReadRow(uint32_t index) const {
     CRow row;
@@ -160,7 +169,8 @@ void CResultsTable::DrawRule(IViewSurface& surface, int32_t rowTop) const {
 void CResultsTable::DrawRow(IViewSurface& surface, uint32_t index, const CRow& row, int32_t y) const {
     int32_t k = 0;
     Cell(surface, k++, y, kBlack, "Ray " + FormatInt(index) + ":");
-    for (const CSweep* sweep : sweeps_) Cell(surface, k++, y, sweep->color, SweepCell(row.record.key.*sweep->value));
+    for (const CSweep* sweep : sweeps_)
+        Cell(surface, k++, y, sweep->color, SweepCell(row.record.key.*sweep->value));
     for (size_t c = 0; c < columns_.size(); ++c, ++k)
         if (row.absorbed[c]) Cell(surface, k, y, columns_[c].color, FormatResultValue(*row.absorbed[c]));
     Cell(surface, k++, y, kTotalGreen, FormatResultValue(row.record.remainder));

@@ -23,7 +23,7 @@ class CBatch;
 // worker adds to them. Rows made since are left to the next table, so the totals always sum the rows
 // counted.
 class CResultsTable {
-public:
+  public:
     static constexpr int32_t CellWidth = 80;
     static constexpr int32_t RowHeight = 20;
 
@@ -41,7 +41,7 @@ public:
     // printer page as many as fit. Sets the surface's text state and uses a black pen for the rules.
     void Draw(IViewSurface& surface, uint64_t firstRow, uint64_t rowCount) const;
 
-private:
+  private:
     struct CSweep;
     struct CColumn {
         const CResultList* results;

@@ -69,7 +69,7 @@ enum class EBackground { Opaque, Transparent };
 // black text on an opaque white background, raster operation Copy, no clip. Operations are whole pixels
 // as in IDrawSurface; coordinates may lie outside the surface (what falls outside is not drawn).
 class IViewSurface : public IDrawSurface {
-public:
+  public:
     // Text out: draws the text with its reference point (per the alignment) at (x, y), in the current
     // font and text colour; behind the text, an opaque background fills the text's extent with white.
     virtual void TextOut(int x, int y, std::string_view text) = 0;

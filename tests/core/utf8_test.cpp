@@ -18,8 +18,14 @@ TEST(Utf8, CountsAndCutsWholeCharacters) {
         {"Front", 5, 9, "Front"},
         {"µm", 2, 1, "µ"},
         {"Oberfläche", 10, 8, "Oberfläc"},
-        {"\xE2\x82\xAC" "5", 2, 1, "\xE2\x82\xAC"},  // a three-byte character
-        {"\x80\x80" "ab", 2, 1, "\x80\x80" "a"},       // stray continuation bytes stay with what they follow
+        {"\xE2\x82\xAC"
+         "5",
+         2, 1, "\xE2\x82\xAC"},  // a three-byte character
+        {"\x80\x80"
+         "ab",
+         2, 1,
+         "\x80\x80"
+         "a"},  // stray continuation bytes stay with what they follow
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Utf8Length(c.text), c.length) << c.text;

@@ -128,11 +128,12 @@ TEST(CAxis, TickLabelsAndMinorTicks) {
 
 TEST(UnitText, PrefixOrPowerOfTen) {
     const std::tuple<const char*, int32_t, const char*> cases[] = {
-        {"#nm", 3, "knm"},        {"#nm", 0, "nm"},           {"#um", -6, "µum"},     {"#", -3, "m"},
-        {"#", 12, "T"},           {"#", -15, "f"},            {"#", 0, ""},           {"#nm", 15, "10^15  nm"},
-        {"#", -18, "10^-18  "},   {"nm", 3, "10^3  nm"},      {"nm", 0, "nm"},        {"#m#", 6, "MmM"},
+        {"#nm", 3, "knm"},      {"#nm", 0, "nm"},      {"#um", -6, "µum"}, {"#", -3, "m"},
+        {"#", 12, "T"},         {"#", -15, "f"},       {"#", 0, ""},       {"#nm", 15, "10^15  nm"},
+        {"#", -18, "10^-18  "}, {"nm", 3, "10^3  nm"}, {"nm", 0, "nm"},    {"#m#", 6, "MmM"},
     };
-    for (const auto& [unit, exponent, text] : cases) EXPECT_EQ(UnitText(unit, exponent), text) << unit << exponent;
+    for (const auto& [unit, exponent, text] : cases)
+        EXPECT_EQ(UnitText(unit, exponent), text) << unit << exponent;
 }
 
 }  // namespace

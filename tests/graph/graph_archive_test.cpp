@@ -11,7 +11,7 @@ CGraph SampleGraph() {
     CGraph graph(GraphXPosition);
     graph.identity = 513;
     graph.seriesTypes = {SeriesLayer, SeriesPlane, SeriesPlane, SeriesLayer};
-    graph.seriesTypes[15] = SeriesPlane;  // beyond the first four
+    graph.seriesTypes[15] = SeriesPlane;         // beyond the first four
     graph.title = std::string(300, 'T') + " µ";  // a length past 254 takes three bytes
     graph.yLabel = "";
     graph.options = {1, 65535};
@@ -70,7 +70,8 @@ TEST(GraphArchive, RefusesWhatItCannotHoldAndChangesNothing) {
         {with(0, {2, 0}), "unsupported graph version 2 at byte 0: this program reads version 1"},
         {with(0, {0, 0}), "unsupported graph version 0 at byte 0: this program reads version 1"},
         {with(4, {17, 0}), "invalid series count at byte 4: a graph holds at most 16 series, found 17"},
-        {with(4, {0xFF, 0xFF}), "invalid series count at byte 4: a graph holds at most 16 series, found 65535"},
+        {with(4, {0xFF, 0xFF}),
+         "invalid series count at byte 4: a graph holds at most 16 series, found 65535"},
         {with(10, {3, 0}), "invalid type of series 2 at byte 10: expected 0, 1 or 2, found 3"},
         // A title claiming four gigabytes is refused before anything is allocated for it.
         {with(38, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}),

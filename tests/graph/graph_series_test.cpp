@@ -43,7 +43,7 @@ TEST(CGraph, KindsNameTheirAxes) {
 
 // The slab traced at three wavelengths and at x = 1 and 2.
 class GraphSeries : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         test::BuildSlab(batch, 3.5, 100, 200);
         batch.xSweep = {1, 2, 1, 0};

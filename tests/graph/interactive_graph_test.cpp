@@ -32,12 +32,14 @@ CGraphData Crossing() {
 // were drawn.
 struct CTickScale {
     double value0, pixel0, value1, pixel1;
-    double At(double pixel) const { return value0 + (pixel - pixel0) * (value1 - value0) / (pixel1 - pixel0); }
+    double At(double pixel) const {
+        return value0 + (pixel - pixel0) * (value1 - value0) / (pixel1 - pixel0);
+    }
     double PerPixel() const { return std::fabs((value1 - value0) / (pixel1 - pixel0)); }
 };
 
 class InteractiveGraph : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         graph.ShowGraph(CGraph(GraphWavelength), Crossing());
         Draw();
@@ -71,10 +73,11 @@ protected:
     CTickScale YScale() const {
         std::vector<const CViewRecorder::CText*> labels;
         for (const CViewRecorder::CText& text : surface.texts)
-            if (text.align == CTextAlign{EAlignX::Right, EAlignY::Top} && text.x < 100) labels.push_back(&text);
+            if (text.align == CTextAlign{EAlignX::Right, EAlignY::Top} && text.x < 100)
+                labels.push_back(&text);
         const int half = labels.front()->font.pixelHeight / 2;
-        return {std::stod(labels.front()->text), double(labels.front()->y + half), std::stod(labels.back()->text),
-                double(labels.back()->y + half)};
+        return {std::stod(labels.front()->text), double(labels.front()->y + half),
+                std::stod(labels.back()->text), double(labels.back()->y + half)};
     }
 
     CInteractiveGraph graph;
@@ -178,7 +181,8 @@ TEST_F(InteractiveGraph, TheBandIsAnInvertedOutlineDrawnTwiceToErase) {
 TEST_F(InteractiveGraph, AClickMovesTheCursorToTheNearestPoint) {
     const CPlotFrame f = *graph.Frame();
     // Near x = 30, a little above the rising series (0.3) and far below the falling one (0.7).
-    const CPoint click{static_cast<int>(std::lround(f.PixelX(30.2))), static_cast<int>(std::lround(f.PixelY(0.33)))};
+    const CPoint click{static_cast<int>(std::lround(f.PixelX(30.2))),
+                       static_cast<int>(std::lround(f.PixelY(0.33)))};
     EXPECT_EQ(Drag(click, click), R{R::Plot});
     EXPECT_EQ(graph.ZoomDepth(), 0);
     ASSERT_TRUE(graph.Cursor());
@@ -233,7 +237,8 @@ TEST_F(InteractiveGraph, CursorKeysStayInTheVisiblePoints) {
     // Zoomed into x = 20 to 40 or so, Home and End keep to the points shown.
     const CPlotFrame& f = *graph.Frame();
     const int32_t top = f.plot.top + 10, bottom = f.plot.bottom - 10;
-    Drag({static_cast<int>(std::lround(f.PixelX(20.3))), top}, {static_cast<int>(std::lround(f.PixelX(40.3))), bottom});
+    Drag({static_cast<int>(std::lround(f.PixelX(20.3))), top},
+         {static_cast<int>(std::lround(f.PixelX(40.3))), bottom});
     Key(EGraphKey::Home);
     EXPECT_EQ(graph.Cursor()->point, 21u);
     Key(EGraphKey::End);
@@ -323,14 +328,16 @@ TEST(InteractiveGraphLog, NearestPointByRatioOnALogarithmicAxis) {
     const CPlotFrame& f = *graph.Frame();
     EXPECT_TRUE(std::isnan(f.PixelX(0)));
     // 40 is nearer 10 by difference but nearer 100 by ratio, as the axis shows it.
-    const CPoint click{static_cast<int>(std::lround(f.PixelX(40))), static_cast<int>(std::lround(f.PixelY(3)))};
+    const CPoint click{static_cast<int>(std::lround(f.PixelX(40))),
+                       static_cast<int>(std::lround(f.PixelY(3)))};
     graph.LeftButtonDown(click);
     graph.LeftButtonUp(click);
     ASSERT_TRUE(graph.Cursor());
     EXPECT_EQ(graph.Cursor()->point, 4u);
     graph.KeyDown(EGraphKey::Home, false);
     EXPECT_EQ(graph.Cursor()->point, 2u);  // the first point the axis shows
-    EXPECT_EQ(graph.CopyText(), "Wavelength Dependent Absorption\r\n\r\n1\t1\r\n10\t2\r\n100\t3\r\n1000\t4\r\n");
+    EXPECT_EQ(graph.CopyText(),
+              "Wavelength Dependent Absorption\r\n\r\n1\t1\r\n10\t2\r\n100\t3\r\n1000\t4\r\n");
 }
 
 }  // namespace

@@ -83,7 +83,8 @@ TEST(DrawPlot, LayoutMeasuredFromTheText) {
     EXPECT_TRUE(HasStroke(surface, {101, 500}, {101, 494}));  // 510 nm
     EXPECT_FALSE(HasStroke(surface, {71, 500}, {71, 488}));   // no mark on the end ticks
     EXPECT_TRUE(HasStroke(surface, {71, 45}, {680, 45}));     // the frame
-    for (const CViewRecorder::CStroke& s : surface.strokes) EXPECT_EQ(s.pen, (CPen{EPenStyle::Solid, PlotAxisColor}));
+    for (const CViewRecorder::CStroke& s : surface.strokes)
+        EXPECT_EQ(s.pen, (CPen{EPenStyle::Solid, PlotAxisColor}));
     EXPECT_EQ(surface.Font(), CFont{});  // put back
 }
 
@@ -120,7 +121,8 @@ TEST(DrawPlot, SeriesAreClippedLinesAndLonePointsAreCircles) {
     const CPlotFrame frame = DrawPlot(surface, kArea, setup, data);
     const CRect& p = frame.plot;
     auto at = [&](double x, double y) {
-        return CPoint{static_cast<int>(std::lround(frame.PixelX(x))), static_cast<int>(std::lround(frame.PixelY(y)))};
+        return CPoint{static_cast<int>(std::lround(frame.PixelX(x))),
+                      static_cast<int>(std::lround(frame.PixelY(y)))};
     };
 
     std::vector<const CViewRecorder::CStroke*> lines;
@@ -129,7 +131,8 @@ TEST(DrawPlot, SeriesAreClippedLinesAndLonePointsAreCircles) {
     ASSERT_EQ(lines.size(), 2u);
     const CRect inside{p.left + 1, p.top + 1, p.right, p.bottom};
     // A from 600 on, cut short two pixels past the right edge on its way to the far point.
-    EXPECT_EQ(lines[0]->points, (std::vector<CPoint>{at(600, 10), at(650, 100), at(700, 100), {p.right + 2, at(700, 100).y}}));
+    EXPECT_EQ(lines[0]->points,
+              (std::vector<CPoint>{at(600, 10), at(650, 100), at(700, 100), {p.right + 2, at(700, 100).y}}));
     EXPECT_EQ(lines[0]->pen, (CPen{EPenStyle::Solid, {255, 0, 0}}));
     EXPECT_EQ(lines[0]->clip, inside);
     EXPECT_EQ(lines[1]->points.size(), 6u);
@@ -158,7 +161,8 @@ TEST(DrawPlot, MarkedPointsGetWhiteSquares) {
         EXPECT_EQ(shape.inside, (CColor{255, 255, 255}));
         squares.push_back(shape.rect);
     }
-    const int x = static_cast<int>(std::lround(frame.PixelX(600))), y = static_cast<int>(std::lround(frame.PixelY(0.5)));
+    const int x = static_cast<int>(std::lround(frame.PixelX(600))),
+              y = static_cast<int>(std::lround(frame.PixelY(0.5)));
     ASSERT_EQ(squares.size(), 2u);  // not the point beyond the plot
     EXPECT_EQ(squares[1], (CRect{x - 2, y - 2, x + 2, y + 2}));
 }

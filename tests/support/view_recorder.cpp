@@ -42,8 +42,8 @@ void CViewRecorder::Polyline(std::span<const CPoint> points) {
 }
 
 void CViewRecorder::Shape(EShape kind, const CRect& rect) {
-    shapes.push_back({kind, rect, CurrentPen(), brush_ ? std::optional<CColor>(brush_->color) : std::nullopt,
-                      op_, clip_});
+    shapes.push_back(
+        {kind, rect, CurrentPen(), brush_ ? std::optional<CColor>(brush_->color) : std::nullopt, op_, clip_});
 }
 
 void CViewRecorder::FillRect(const CRect& rect, CColor color) {

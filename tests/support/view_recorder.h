@@ -13,7 +13,7 @@ namespace brelix::test {
 // ascent of 10 and 7 pixels per character; a font of height h scales these to h, h * 10 / 13 and
 // h * 7 / 13 (at least 1). Widths count characters, not bytes: "µm" is two characters wide.
 class CViewRecorder : public IViewSurface {
-public:
+  public:
     struct CText {
         int x, y;
         std::string text;
@@ -33,7 +33,7 @@ public:
     struct CShape {
         EShape kind;
         CRect rect;
-        std::optional<CPen> pen;      // the outline; none for a fill
+        std::optional<CPen> pen;       // the outline; none for a fill
         std::optional<CColor> inside;  // the brush or the fill colour; none for a hollow shape
         ERasterOp op;
         std::optional<CRect> clip;
@@ -71,7 +71,7 @@ public:
     std::vector<CStroke> strokes;
     std::vector<CShape> shapes;
 
-private:
+  private:
     template <class T>
     static T Exchange(T& field, T value) {
         T previous = field;

@@ -66,8 +66,8 @@ TEST(ColorScaleBar, IntensityBlocksInTheRayPensWithTheirLimits) {
     }
 
     ASSERT_EQ(surface.texts.size(), 16u);
-    const char* labels[] = {"0.10000", "0.01000", "0.00100", "0.00010", "^-5.0000", "^-6.0000", "^-7.0000",
-                            "^-8.0000", "^-9.0000"};
+    const char* labels[] = {"0.10000",  "0.01000",  "0.00100",  "0.00010", "^-5.0000",
+                            "^-6.0000", "^-7.0000", "^-8.0000", "^-9.0000"};
     for (int i = 0; i < 16; ++i) {
         const CViewRecorder::CText& text = surface.texts[i];
         if (i < 9) {
@@ -80,7 +80,7 @@ TEST(ColorScaleBar, IntensityBlocksInTheRayPensWithTheirLimits) {
         EXPECT_EQ(text.color, (i == 12 || i == 13 ? CColor{255, 255, 255} : CColor{0, 0, 0})) << i;
     }
     EXPECT_EQ(surface.texts[14].text, "^-15.000");  // 0.1^15: the four decimals do not fit
-    EXPECT_EQ(surface.texts[15].text, "0.00000");    // the last band reaches down to 0
+    EXPECT_EQ(surface.texts[15].text, "0.00000");   // the last band reaches down to 0
 }
 
 TEST(ColorScaleBar, WavelengthBlocksInOrderWithTheirWavelengths) {
@@ -94,8 +94,8 @@ TEST(ColorScaleBar, WavelengthBlocksInOrderWithTheirWavelengths) {
     DrawColorScaleBar(surface, client, tools);
 
     const std::vector<CBlock> blocks = Blocks(surface);
-    const CColor expected[14] = {{153, 153, 153}, {191, 0, 191}, {255, 0, 255}, {0, 0, 191},  {0, 0, 255},
-                                 {0, 191, 191},   {0, 255, 255}, {0, 191, 0},   {0, 255, 0},  {223, 223, 0},
+    const CColor expected[14] = {{153, 153, 153}, {191, 0, 191}, {255, 0, 255}, {0, 0, 191},    {0, 0, 255},
+                                 {0, 191, 191},   {0, 255, 255}, {0, 191, 0},   {0, 255, 0},    {223, 223, 0},
                                  {255, 128, 0},   {191, 0, 0},   {255, 0, 0},   {153, 153, 153}};
     ASSERT_EQ(blocks.size(), 14u);
     for (int i = 0; i < 14; ++i) EXPECT_EQ(blocks[i].color, expected[i]) << "block " << i;
@@ -124,11 +124,12 @@ TEST(IntensityLabel, TheMostDecimalsThatFit) {
         const char* label;
     };
     const Case cases[] = {
-        {0.9, 49, "0.90000"}, {0.9, 48.9, "0.9000"}, {0.9, 21, "0.9"},   {0.9, 20, ""},
-        {1e-5, 56, "^-5.0000"}, {1e-5, 55, "^-5.000"}, {1e-5, 21, "^-5"}, {1e-5, 20, ""},
-        {0.0001, 56, "^-4.0000"}, {0, 35, "0.000"}, {0.00012, 49, "0.00012"},
+        {0.9, 49, "0.90000"},     {0.9, 48.9, "0.9000"}, {0.9, 21, "0.9"},         {0.9, 20, ""},
+        {1e-5, 56, "^-5.0000"},   {1e-5, 55, "^-5.000"}, {1e-5, 21, "^-5"},        {1e-5, 20, ""},
+        {0.0001, 56, "^-4.0000"}, {0, 35, "0.000"},      {0.00012, 49, "0.00012"},
     };
-    for (const Case& c : cases) EXPECT_EQ(IntensityLabel(surface, c.v, c.width), c.label) << c.v << " " << c.width;
+    for (const Case& c : cases)
+        EXPECT_EQ(IntensityLabel(surface, c.v, c.width), c.label) << c.v << " " << c.width;
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST(ColorScaleForm, EnableBoxesActAsAPairAndWriteTheHeldValuesBack) {
     EXPECT_TRUE(form.WavelengthChecked());
     EXPECT_EQ(ReadOnly(form), (std::vector<bool>{true, true, false, false}));
     EXPECT_EQ(form.Text(F::StepFactor), "0.9");  // typed, not accepted: replaced
-    form.ClickWavelengthEnable();                 // a second click keeps it checked
+    form.ClickWavelengthEnable();                // a second click keeps it checked
     EXPECT_TRUE(form.WavelengthChecked());
     form.ClickIntensityEnable();
     EXPECT_TRUE(form.IntensityChecked());

@@ -22,7 +22,8 @@ TEST(LegendBar, ThreeCheckedSeriesInTheFirstThreeColours) {
     batch.model[1][0].treeChecked = 1;
     batch.model[2].treeChecked = 1;
     std::vector<std::string> names;
-    for (const CGraphSeries& series : BuildCheckedSeries(batch, GraphWavelength).series) names.push_back(series.name);
+    for (const CGraphSeries& series : BuildCheckedSeries(batch, GraphWavelength).series)
+        names.push_back(series.name);
     ASSERT_EQ(names, (std::vector<std::string>{"Glass", "Cell rear", "Back"}));
 
     CViewRecorder surface;
@@ -62,8 +63,8 @@ TEST(LegendBar, NamesCutToTheirBlocks) {
     DrawLegendBar(surface, {0, 0, 110, 26}, names);
     std::vector<std::pair<std::string, int>> shown;
     for (const CViewRecorder::CText& text : surface.texts) shown.push_back({text.text, text.x});
-    const std::vector<std::pair<std::string, int>> expected = {
-        {"F", 7}, {"µ", 36}, {"A", 50}, {"C", 64}, {"D", 78}, {"E", 93}};
+    const std::vector<std::pair<std::string, int>> expected = {{"F", 7},  {"µ", 36}, {"A", 50},
+                                                               {"C", 64}, {"D", 78}, {"E", 93}};
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(surface.strokes.back().points[1].x, 100);
 

@@ -33,7 +33,7 @@ std::string TextLine(int column, int row, CColor color, const std::string& text)
 // A slab of three layers with two planes each, traced at three wavelengths and two x positions: the
 // wavelength and x columns vary, and "Air above", "Top catcher" and "Bottom catcher" are cut.
 class ResultsTable : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         test::BuildSlab(batch, 3.5, 100, 200);
         test::SetNormalIncidenceSources(batch, 2);
@@ -69,9 +69,8 @@ TEST_F(ResultsTable, EveryTextAtItsCellInItsColourWithTheExportsNumbers) {
     ASSERT_EQ(exported.size(), n + 4);
     std::string expected = TextLine(0, 0, kTitle, "Batch 3: Slab sweep (2.50 Million Trace Ops)");
     const std::vector<CColor> colors = RowColors();
-    const char* headings[] = {"Ray #",    "Wlen",  "X",        "Air abov", "Front",          "Top catc",
-                              "Slab",     "Front", "Rear",     "Air belo", "Rear",           "Bottom c",
-                              "Remndr",   "Lost",  "Total"};
+    const char* headings[] = {"Ray #", "Wlen",     "X",    "Air abov", "Front",  "Top catc", "Slab", "Front",
+                              "Rear",  "Air belo", "Rear", "Bottom c", "Remndr", "Lost",     "Total"};
     for (int k = 0; k < 15; ++k) expected += TextLine(k, 1, k >= 12 ? kTitle : colors[k], headings[k]);
     for (uint32_t i = 2; i < n + 2; ++i) {
         const std::vector<std::string> cells = Split(exported[i], '\t');
@@ -149,7 +148,8 @@ TEST(ResultsTableEmpty, TitleAndNoResults) {
     EXPECT_EQ(table.Width(), 320);
     CViewRecorder surface;
     table.Draw(surface, 0, 40);
-    EXPECT_EQ(surface.TextLines(), "10 0 0 192 0 Batch 1: Empty (0.00 Million Trace Ops)\n10 20 0 0 0 No Results\n");
+    EXPECT_EQ(surface.TextLines(),
+              "10 0 0 192 0 Batch 1: Empty (0.00 Million Trace Ops)\n10 20 0 0 0 No Results\n");
     EXPECT_TRUE(surface.strokes.empty());
 }
 
