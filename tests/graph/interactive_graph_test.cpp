@@ -199,7 +199,7 @@ TEST_F(InteractiveGraph, AClickMovesTheCursorToTheNearestPoint) {
     EXPECT_EQ((marker.top + marker.bottom - 1) / 2, std::lround(f.PixelY(0.7)));
 }
 
-TEST_F(InteractiveGraph, APrintedPageLeavesTheWindowsLayout) {
+TEST_F(InteractiveGraph, APrintedPageKeepsTheWindowLayout) {
     const CPlotFrame window = *graph.Frame();
     CViewRecorder page({2400, 3300});
     graph.DrawPage(page, {0, 0, 2400, 3300});
