@@ -48,7 +48,7 @@ class CInteractiveGraph {
     int ZoomDepth() const { return zoomStack_.Depth(); }
     const CGraphData& Data() const { return data_; }
 
-    // Draws the plot and the cursor in the client rectangle (or a printed page) and keeps the layout.
+    // Draws the plot and the cursor in the window's client rectangle and keeps the layout.
     void Draw(IViewSurface& surface, const CRect& client);
     // Draws the plot alone on a page (printing, or a figure saved to a file); the window's layout, band and
     // cursor are left as they are.
