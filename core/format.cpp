@@ -1,5 +1,6 @@
 #include "core/format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -22,6 +23,28 @@ std::string FormatFixed(double value, int width, int precision) {
         text = std::string_view(buffer, static_cast<size_t>(result.ptr - buffer));
     }
     return PadLeft(text, width > 0 ? static_cast<size_t>(width) : 0);
+}
+
+namespace {
+
+// std::to_chars with a precision writes exactly what printf writes in the "C" locale, for the general and
+// the scientific forms alike, NaN and infinities included.
+// Precisions beyond 17 would only add the binary value's decimal tail; none is asked for.
+std::string ToChars(double value, std::chars_format format, int precision) {
+    precision = std::clamp(precision, 0, 17);
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+std::string FormatGeneral(double value, int precision) {
+    return ToChars(value, std::chars_format::general, precision);
+}
+
+std::string FormatExponent(double value, int precision) {
+    return ToChars(value, std::chars_format::scientific, precision);
 }
 
 std::string FormatInt(int64_t value, int width) {

@@ -22,7 +22,8 @@ struct CPen {
 
 // What the engine draws on: whole pixels, x to the right, y downward. The desktop application implements
 // it over its painter (window, off-screen image or printer); the runner and the tests use CNullSurface or
-// a recorder.
+// a recorder. This is all the trace worker needs; views, bars and printing draw on the larger
+// IViewSurface (view/view_surface.h).
 class IDrawSurface {
 public:
     virtual ~IDrawSurface() = default;
