@@ -53,6 +53,8 @@ std::string FileNamePart(std::string name) {
 
 }  // namespace
 
+std::string FormatSweepValue(double v) { return FormatFixed(v, 2, 1) + " "; }
+
 std::string FormatResultValue(double v) {
     if (std::isnan(v) || v <= 0 || v >= 0.001) return FormatFixed(v, 2, 3);
     // Here -324 < log10(v) < -3, so the exponent fits an int.
@@ -97,7 +99,7 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
     for (uint32_t k = 0; k < rows; ++k) {
         const CResultRecord record = batch.model.results[k].Snapshot();
         out += "Ray " + FormatInt(k) + ":\t";
-        for (const CSweepColumn* sweep : sweeps) out += FormatFixed(record.key.*sweep->value, 2, 1) + " \t";
+        for (const CSweepColumn* sweep : sweeps) out += FormatSweepValue(record.key.*sweep->value) + "\t";
 
         double rowTotal = 0;
         for (size_t c = 0; c < columns.size(); ++c) {

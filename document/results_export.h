@@ -15,6 +15,8 @@ class IMessages;
 // "%2.1fe%d" with the exponent one below log10(v) truncated toward zero (0.0005 -> "5.0e-4", 0.0001 ->
 // "10.0e-5", 5e-324 -> "4.9e-324"). A NaN is written with "%2.3f".
 std::string FormatResultValue(double v);
+// A swept value as the results table writes it: "%2.1f " (with the trailing space).
+std::string FormatSweepValue(double v);
 
 // The tab-separated results of a batch, numbered `batchNumber` in its list: a title, a header of the
 // varying sweeps and the layer and plane names, one row per source key with the intensity absorbed in

@@ -10,12 +10,6 @@ namespace brelix {
 
 namespace {
 
-// The pens of the intensity bands, band 0 (above the step factor) first. SelectRayPen colours rays with
-// the same pens; the tests hold the two together.
-constexpr EPen kBandPens[16] = {PenRed,   PenDarkRed,  PenOrange,  PenDarkYellow, PenGreen,   PenDarkGreen,
-                                PenCyan,  PenDarkCyan, PenBlue,    PenDarkBlue,   PenMagenta, PenDarkMagenta,
-                                PenBlack, PenGrey102,  PenGrey153, PenGrey204};
-
 // The wavelength blocks, below the start to above the stop: twelve colours between two greys, while rays
 // are coloured in eleven bins (dark cyan has no bin).
 constexpr EPen kWavelengthBlocks[14] = {PenGrey153,  PenDarkMagenta, PenMagenta,   PenDarkBlue, PenBlue,
@@ -63,7 +57,9 @@ void DrawColorScaleBar(IViewSurface& surface, const CRect& client, const CDrawTo
 
     if (tools.scaleByIntensity) {
         const double w = width / 16;
-        FillBlocks(surface, area, tools, kBandPens, 16, w);
+        EPen bands[16];
+        for (int band = 0; band < 16; ++band) bands[band] = CDrawTools::BandPen(band);
+        FillBlocks(surface, area, tools, bands, 16, w);
         const double f = tools.stepFactor;
         double v = f;
         for (int i = 0; i < 16; ++i) {

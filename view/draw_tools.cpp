@@ -119,6 +119,8 @@ const CPen* CDrawTools::Pen(EPen slot) const {
     return &kPens[slot];
 }
 
+EPen CDrawTools::BandPen(int band) { return kBandPens[band]; }
+
 void CDrawTools::Line(IDrawSurface& surface, double x0, double y0, double z0, double x1, double y1,
                       double z1) const {
     const CPoint a = ProjectPoint(x0, y0, z0);

@@ -61,6 +61,8 @@ public:
 
     // The pen of a slot, or null for the lost-ray slot.
     const CPen* Pen(EPen slot) const;
+    // The pen of intensity band 0..15 (band 0 lies above the step factor), as rays and the colour bar use it.
+    static EPen BandPen(int band);
 
     void DrawRaySegment(IDrawSurface& surface, const CPen* pen, const CPlane* plane, const CRay& ray,
                         bool mark) const;

@@ -41,11 +41,6 @@ std::string Heading(const std::string& name) {
     return std::string(Utf8Prefix(name, 8));
 }
 
-// Sweep values as the export writes them: "%2.1f " with the trailing space.
-std::string SweepCell(double value) {
-    return FormatFixed(value, 2, 1) + " ";
-}
-
 }  // namespace
 
 // A sweep column: shown when its varies flag is set, in this order.
@@ -170,7 +165,7 @@ void CResultsTable::DrawRow(IViewSurface& surface, uint32_t index, const CRow& r
     int32_t k = 0;
     Cell(surface, k++, y, kBlack, "Ray " + FormatInt(index) + ":");
     for (const CSweep* sweep : sweeps_)
-        Cell(surface, k++, y, sweep->color, SweepCell(row.record.key.*sweep->value));
+        Cell(surface, k++, y, sweep->color, FormatSweepValue(row.record.key.*sweep->value));
     for (size_t c = 0; c < columns_.size(); ++c, ++k)
         if (row.absorbed[c]) Cell(surface, k, y, columns_[c].color, FormatResultValue(*row.absorbed[c]));
     Cell(surface, k++, y, kTotalGreen, FormatResultValue(row.record.remainder));
