@@ -68,6 +68,10 @@ void CThTrace::Stop() {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+    // The batch handed over last may be deleted once the trace is stopped (a new or opened document):
+    // the next Start must not look at it.
+    std::lock_guard lock(mutex_);
+    record_ = {};
 }
 
 void CThTrace::WaitWhileSuspended() {
