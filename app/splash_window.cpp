@@ -32,7 +32,17 @@ void CSplashWindow::paintEvent(QPaintEvent*) {
 }
 
 bool CSplashWindow::eventFilter(QObject*, QEvent* event) {
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    const bool release = type == QEvent::KeyRelease || type == QEvent::MouseButtonRelease ||
+                         type == QEvent::NonClientAreaMouseButtonRelease;
+    if (isHidden()) {
+        // Dismissed: the release of the swallowed key or click goes too, since a click acts on its release.
+        if (!release) return false;
+        qApp->removeEventFilter(this);
+        deleteLater();
+        return true;
+    }
+    switch (type) {
         case QEvent::ShortcutOverride:
             // Accepted, so that no shortcut takes the key before it is swallowed below.
             event->accept();
@@ -43,12 +53,6 @@ bool CSplashWindow::eventFilter(QObject*, QEvent* event) {
         case QEvent::NonClientAreaMouseButtonPress:
             Dismiss();
             return true;
-        case QEvent::KeyRelease:
-        case QEvent::MouseButtonRelease:
-        case QEvent::NonClientAreaMouseButtonRelease:
-            // The release of what was swallowed goes too: a click acts on its release.
-            if (isHidden()) deleteLater();
-            return isHidden();
         default:
             return false;
     }
