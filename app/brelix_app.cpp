@@ -1,5 +1,6 @@
 #include "app/brelix_app.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
@@ -32,7 +33,13 @@ CAppOptions ParseCommandLine(const QStringList& arguments) {
     return options;
 }
 
-CBrelix6App::CBrelix6App(const CAppOptions& options) : frame_(std::make_unique<CMainFrame>()) {
+CBrelix6App::CBrelix6App(const CAppOptions& options) {
+    // Dialogs in light grey with black text.
+    QPalette dialogs = QApplication::palette();
+    dialogs.setColor(QPalette::Window, QColor(192, 192, 192));
+    dialogs.setColor(QPalette::WindowText, Qt::black);
+    QApplication::setPalette(dialogs, "QDialog");
+    frame_ = std::make_unique<CMainFrame>();
     doc_ = std::make_unique<CBrelix6Doc>(*frame_);
     frame_->Attach(*doc_);
     askSave = [this](const QString& title) {

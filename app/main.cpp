@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
 #include "app/brelix_app.h"
 #include "app/main_frame.h"
@@ -26,9 +27,19 @@ void ScheduleScreenshot(CBrelix6App& app, const CAppOptions& options) {
     poll->start(100);
 }
 
+// A screenshot needs no screen: without a display the picture is drawn off-screen.
+void UseOffscreenWithoutDisplay(int argc, char* argv[]) {
+    bool screenshot = false;
+    for (int i = 1; i < argc; ++i) screenshot |= std::strcmp(argv[i], "--screenshot") == 0;
+    if (screenshot && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    UseOffscreenWithoutDisplay(argc, argv);
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName("Brelix");
     QCoreApplication::setApplicationName("Brelix6");

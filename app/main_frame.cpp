@@ -18,6 +18,7 @@
 #include "app/model_view.h"
 #include "app/placeholder_view.h"
 #include "app/stop_at_dialog.h"
+#include "core/format.h"
 #include "core/shared_value.h"
 #include "document/brelix_doc.h"
 #include "edit/model_tree.h"
@@ -360,7 +361,7 @@ void CMainFrame::UpdateCommandStates() {
 
 void CMainFrame::UpdateStatusPanes() {
     countPane_->setText(activeView_ == EView::Model
-                            ? QString::number(doc_->Batches().Current().pendingRays.load())
+                            ? QString::fromStdString(FormatInt(doc_->Batches().Current().pendingRays.load()))
                             : QString());
 }
 

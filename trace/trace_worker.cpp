@@ -4,6 +4,7 @@
 
 #include "core/random.h"
 #include "optics/trace_context.h"
+#include "trace/thread_priority.h"
 #include "trace/trace_op.h"
 
 namespace brelix {
@@ -103,6 +104,7 @@ void CThTrace::Run() {
     CDrawTools tools;
     uint64_t settingsVersion = 0;
 
+    LowerThisThreadsPriority();
     WaitWhileSuspended();  // created suspended
     {
         std::lock_guard lock(mutex_);

@@ -276,6 +276,21 @@ private slots:
         QCOMPARE(t->Batch().drawTools.rotation, -0.08726666666666666);
     }
 
+    void commandLine() {
+        const CAppOptions plain = ParseCommandLine({"brelix", "cell.brx"});
+        QVERIFY(plain.splash);
+        QVERIFY(plain.open.isEmpty());  // a bare file name is not opened
+        QVERIFY(plain.error.isEmpty());
+        const CAppOptions all =
+            ParseCommandLine({"brelix", "--no-splash", "--open", "a b.brx", "--screenshot", "x.png", "--trace"});
+        QVERIFY(!all.splash);
+        QCOMPARE(all.open, QString("a b.brx"));
+        QCOMPARE(all.screenshot, QString("x.png"));
+        QVERIFY(all.trace);
+        QVERIFY(!ParseCommandLine({"brelix", "--open"}).error.isEmpty());
+        QVERIFY(!ParseCommandLine({"brelix", "--trace"}).error.isEmpty());
+    }
+
     // With a document open and nothing running, the interface uses no processor time to speak of.
     void idleUsesNoProcessor() {
         QVERIFY(t->Open("textured_cell.brx"));

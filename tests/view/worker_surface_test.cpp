@@ -110,7 +110,8 @@ TEST(CWorkerSurface, NoLineOfAnOldProjectionSurvivesAPost) {
         layer.Post(posted);
         std::this_thread::yield();
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Until the worker has drawn with the last settings.
+    for (int i = 0; i < 10000000 && layer.Lines().empty(); ++i) std::this_thread::yield();
     done = true;
     worker.join();
     const auto lines = layer.Lines();
