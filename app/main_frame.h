@@ -12,7 +12,6 @@
 
 class QAction;
 class QLabel;
-class QMenu;
 class QProgressBar;
 class QStackedWidget;
 class QToolBar;

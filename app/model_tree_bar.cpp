@@ -1,6 +1,5 @@
 #include "app/model_tree_bar.h"
 
-#include <QHeaderView>
 #include <QMouseEvent>
 
 #include "app/artwork.h"

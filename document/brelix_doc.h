@@ -15,7 +15,6 @@ namespace brelix {
 // a display.
 class CBrelix6Doc {
 public:
-    static constexpr double Version = 6.0;
     static constexpr uint32_t MaxStopAtCount = 10000;
 
     explicit CBrelix6Doc(IDocumentViews& views);

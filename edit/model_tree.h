@@ -15,7 +15,6 @@ class CBatchList;
 // The icons of the tree's levels; the same level selected shows its icon + TreeIconSelected.
 enum ETreeIcon : int { TreeIconDocument, TreeIconBatch, TreeIconLayer, TreeIconPlane, TreeIconEdges };
 inline constexpr int TreeIconSelected = 5;
-inline constexpr int TreeIconCount = 10;
 
 // One item of the model tree, in the order the tree is filled (each after its parent).
 struct CTreeEntry {
