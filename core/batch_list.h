@@ -16,11 +16,13 @@ public:
 
     // Removes a batch; removing the last one leaves a new default batch in its place.
     void RemoveAt(uint32_t index) {
+        if (selectedBatch && selectedBatch == GetAt(index)) selectedBatch = nullptr;
         COwningList<CBatch>::RemoveAt(index);
         if (IsEmpty()) Reset();
     }
     // Deletes every batch, then holds one default batch.
     void Reset() {
+        selectedBatch = nullptr;
         RemoveAll();
         Append();
     }
@@ -35,6 +37,9 @@ public:
     }
 
     CThTrace worker;
+    // The batch chosen in the model tree, or null; run time only, never dereferenced without finding it in
+    // the list (IndexOf), since swapping in an opened document leaves it naming a batch of the old one.
+    CBatch* selectedBatch = nullptr;
 };
 
 }  // namespace brelix

@@ -146,6 +146,17 @@ bool MakeExamples(const std::string& folder) {
         batch.declinationSweep = {0, 60, 15, 0};
         batch.wavelengthSweep = {900, 900, 0, 0};
         batch.interfaceDivides = 2;
+        // Opens turned and tilted, with z compressed, so that the tall, narrow cell fills the model view.
+        CDrawTools& view = batch.drawTools;
+        view.rotation = -0.5;
+        view.tilt = 1.25;
+        view.UpdateTilt();
+        view.scale = 30;
+        view.originX = 335;
+        view.originY = 330;
+        view.compressZ = 1;
+        // Intensity bands that halve, so that the weak rays after the Lambertian rear still show colours.
+        view.stepFactor = 0.5;
         save("textured_cell.brx", list);
     }
     {  // A luminescent plate: absorbed light is re-emitted at longer wavelengths from a Stokes table.

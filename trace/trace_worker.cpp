@@ -4,6 +4,7 @@
 
 #include "core/random.h"
 #include "optics/trace_context.h"
+#include "trace/thread_priority.h"
 #include "trace/trace_op.h"
 
 namespace brelix {
@@ -68,6 +69,10 @@ void CThTrace::Stop() {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+    // The batch handed over last may be deleted once the trace is stopped (a new or opened document):
+    // the next Start must not look at it.
+    std::lock_guard lock(mutex_);
+    record_ = {};
 }
 
 void CThTrace::WaitWhileSuspended() {
@@ -99,6 +104,7 @@ void CThTrace::Run() {
     CDrawTools tools;
     uint64_t settingsVersion = 0;
 
+    LowerThisThreadsPriority();
     WaitWhileSuspended();  // created suspended
     {
         std::lock_guard lock(mutex_);

@@ -43,7 +43,7 @@ public:
     // Pauses the worker after its current trace op.
     void Suspend();
     bool IsSuspended() const { return suspended.load() != 0; }
-    // Asks the worker to end and waits until it has.
+    // Asks the worker to end and waits until it has; then holds no batch, surface or messages.
     void Stop();
     bool IsAlive() const { return alive.load() != 0; }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -292,6 +293,29 @@ TEST(CThTrace, DrawsWithTheSettingsItsSurfaceHandsOver) {
     EXPECT_GT(surface.points, 1000);
     EXPECT_GT(surface.afterPan, 0);
     EXPECT_EQ(surface.wrong, 0);
+}
+
+// A new or opened document deletes its batches once the trace is stopped; the next Start must not look
+// at the batch handed over before (AddressSanitizer shows it if it does).
+TEST(CThTrace, AStoppedWorkerForgetsItsBatch) {
+    auto first = std::make_unique<CBatch>();
+    BuildSlab(*first, 3.5, 100, 100);
+    SetNormalIncidenceSources(*first, 5);
+    CThTrace worker;
+    CNullSurface surface;
+    Start(worker, *first, &surface, nullptr);
+    WaitUntilEnded(worker);
+    worker.Stop();
+    first.reset();
+
+    CBatch second;
+    BuildSlab(second, 3.5, 100, 100);
+    SetNormalIncidenceSources(second, 5);
+    Start(worker, second, &surface, nullptr);
+    WaitUntilEnded(worker);
+    worker.Stop();
+    EXPECT_GT(second.traceOps.load(), 0u);
+    EXPECT_EQ(second.tracing.load(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,63 @@
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+#include "app/brelix_app.h"
+#include "app/main_frame.h"
+#include "app/model_view.h"
+#include "document/brelix_doc.h"
+
+using namespace brelix;
+
+namespace {
+
+// --screenshot: once the document is open (and, with --trace, its trace has ended), the window is
+// written to a PNG and the program ends.
+void ScheduleScreenshot(CBrelix6App& app, const CAppOptions& options) {
+    if (options.trace) app.Frame().Router().Run(ECommand::Start, app.Frame().ActiveView());
+    auto* poll = new QTimer(&app);
+    QObject::connect(poll, &QTimer::timeout, &app, [&app, poll, path = options.screenshot] {
+        if (app.Frame().ModelView().IsTraceTimerRunning()) return;
+        poll->stop();
+        const bool saved = app.SaveScreenshot(path);
+        if (!saved) std::fprintf(stderr, "brelix: could not write the screenshot %s\n", qPrintable(path));
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
+    poll->start(100);
+}
+
+// A screenshot needs no screen: without a display the picture is drawn off-screen.
+void UseOffscreenWithoutDisplay(int argc, char* argv[]) {
+    bool screenshot = false;
+    for (int i = 1; i < argc; ++i) screenshot |= std::strcmp(argv[i], "--screenshot") == 0;
+    if (screenshot && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    UseOffscreenWithoutDisplay(argc, argv);
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName("Brelix");
+    QCoreApplication::setApplicationName("Brelix6");
+    const CAppOptions options = ParseCommandLine(QCoreApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr,
+                     "brelix: %s\nUsage: brelix [--no-splash] [--open FILE] [--screenshot FILE.png [--trace]]\n",
+                     qPrintable(options.error));
+        return 2;
+    }
+    CBrelix6App app(options);
+    if (!options.screenshot.isEmpty()) {
+        // Nobody is there to close a message box: messages go to the terminal.
+        app.Frame().showMessage = [](const QString& text, const QString& caption) {
+            std::fprintf(stderr, "brelix: %s: %s\n", qPrintable(caption), qPrintable(text));
+        };
+    }
+    if (!options.open.isEmpty() && !app.OpenDocumentFile(options.open) && !options.screenshot.isEmpty()) return 3;
+    if (!options.screenshot.isEmpty()) ScheduleScreenshot(app, options);
+    return application.exec();
+}

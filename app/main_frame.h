@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "app/queued_messages.h"
+#include "document/command_router.h"
+#include "document/document_views.h"
+#include "edit/tree_code.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QStackedWidget;
+class QToolBar;
+
+namespace brelix {
+
+class CBrelix6Doc;
+class CBrelix6View;
+class CModelTreeBar;
+class CPlaceholderView;
+
+// The main window: the menus and accelerators of the command table, the toolbar, the colour-scale and
+// legend bars in the toolbar's row, the model tree bar on the left, the status bar with its message,
+// count and progress panes, and the three views of which one is shown. It is the document's frame:
+// the document reaches the views through it.
+class CMainFrame : public QMainWindow, public IDocumentViews {
+    Q_OBJECT
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Creates the views, bars and commands for the document; once, right after the document exists.
+    void Attach(CBrelix6Doc& doc);
+
+    CCommandRouter& Router() { return router_; }
+    QAction* Action(ECommand command) const { return actions_[static_cast<size_t>(command)]; }
+    QList<QAction*> RecentFileActions() const { return recentActions_; }
+    void SetRecentFiles(const QStringList& files);
+    std::function<void(const QString& path)> onRecentFile;
+    // Asked before the window closes; false keeps it open.
+    std::function<bool()> canClose;
+    // Shows a message to the user (a message box; tests collect them instead).
+    std::function<void(const QString& text, const QString& caption)> showMessage;
+
+    EView ActiveView() const { return activeView_; }
+    CBrelix6View& ModelView() { return *modelView_; }
+    QWidget* ViewWidget(EView view) const;
+    CModelTreeBar& TreeBar() { return *treeBar_; }
+    QToolBar* ColorBar() const { return colorBar_; }
+    QToolBar* LegendBar() const { return legendBar_; }
+    QProgressBar* Progress() const { return progress_; }
+    QLabel* CountPane() const { return countPane_; }
+
+    // Shows a view and returns the one shown before.
+    EView SwitchView(EView view);
+    // Enabling, checks and texts of every command, as the active view sees them.
+    void UpdateCommandStates();
+    void UpdateStatusPanes();
+    void RepaintColorBars();
+
+    // IDocumentViews
+    void UpdateAllViews(EUpdateHint hint) override;
+    void UpdateOtherViews(EUpdateHint hint) override;
+    void ShowView(EView view) override;
+    void SetGraphKind(int kind) override;
+    void RebuildTree() override;
+    void RefreshFrame() override;
+    void SetTraceTimer(bool running) override;
+    void SetProgress(uint32_t position) override;
+    IDrawSurface& RayLayer() override;
+    void PostRaySettings(const CDrawTools& tools) override;
+    IMessages& WorkerMessages() override { return workerMessages_; }
+    void ShowMessage(const std::string& text) override;
+    void EditStopAtCount(uint32_t& count) override;
+    void StateChanged() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    void RegisterCommands();
+    void UpdateTitle();
+    void OnTreeExpanded(const CTreeCode& code, bool expanded);
+
+    CBrelix6Doc* doc_ = nullptr;
+    CCommandRouter router_;
+    CQueuedMessages workerMessages_;
+    std::array<QAction*, static_cast<size_t>(ECommand::Count)> actions_{};
+    QList<QAction*> recentActions_;
+    QAction* recentPlaceholder_ = nullptr;
+    QStackedWidget* stack_ = nullptr;
+    CBrelix6View* modelView_ = nullptr;
+    CPlaceholderView* graphView_ = nullptr;
+    CPlaceholderView* resultsView_ = nullptr;
+    EView activeView_ = EView::Model;
+    QToolBar* toolBar_ = nullptr;
+    QToolBar* colorBar_ = nullptr;
+    QToolBar* legendBar_ = nullptr;
+    CModelTreeBar* treeBar_ = nullptr;
+    QLabel* messagePane_ = nullptr;
+    QLabel* countPane_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+};
+
+// The frame's size: h = min(2/3 of the screen's height, its width); h + 200 wide, h high.
+QRect InitialFrameGeometry(const QRect& screen);
+
+}  // namespace brelix

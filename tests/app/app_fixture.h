@@ -1,0 +1,59 @@
+#pragma once
+
+// What the desktop application's tests share: an application without splash whose messages are
+// collected instead of shown, and that never asks to save.
+
+#include <QAction>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QTest>
+#include <memory>
+
+#include "app/brelix_app.h"
+#include "app/model_tree_bar.h"
+#include "app/main_frame.h"
+#include "app/model_view.h"
+#include "document/brelix_doc.h"
+
+namespace brelix::test {
+
+inline const QString kExamples = BRELIX_EXAMPLES;
+
+// Settings go to the test location, not the user's.
+inline void UseTestSettings() {
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName("BrelixTests");
+    QCoreApplication::setApplicationName("Brelix6");
+}
+
+class CTestApp {
+public:
+    explicit CTestApp(bool splash = false) {
+        CAppOptions options;
+        options.splash = splash;
+        app = std::make_unique<CBrelix6App>(options);
+        Frame().showMessage = [this](const QString& text, const QString&) { messages << text; };
+        app->askSave = [](const QString&) { return int(QMessageBox::Discard); };
+    }
+
+    CMainFrame& Frame() { return app->Frame(); }
+    CBrelix6Doc& Doc() { return app->Doc(); }
+    CBrelix6View& View() { return Frame().ModelView(); }
+    CBatch& Batch() { return Doc().Batches().Current(); }
+    QAction* Action(ECommand command) { return Frame().Action(command); }
+    bool Enabled(ECommand command) { return Action(command)->isEnabled(); }
+    void Trigger(ECommand command) { Action(command)->trigger(); }
+    bool Open(const QString& name) { return app->OpenDocumentFile(kExamples + "/" + name); }
+    // The textured cell with 5000 source rays, so that its trace runs long enough to be interrupted.
+    bool OpenLongTrace() {
+        if (!Open("textured_cell.brx")) return false;
+        Batch().xSweep = {0, 9.99, 0.01, 0};
+        return true;
+    }
+
+    std::unique_ptr<CBrelix6App> app;
+    QStringList messages;
+};
+
+}  // namespace brelix::test
