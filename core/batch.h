@@ -76,6 +76,9 @@ public:
     // Rays whose path reached the interaction limit and ended as remainder.
     std::atomic<uint64_t> expiredRays{0};
     std::atomic<uint32_t> tracing{0};
+    // Set by the document when the batch's last trace ran to its end: only such results are exported.
+    // Run time only, like the counters.
+    bool tracedToEnd = false;
     // "Draw on Raytrace": toggled from the menu while the worker reads it; LoadShared/StoreShared.
     int32_t drawOnRaytrace = 1;
     int32_t viewFlags[3] = {1, 0, 0};

@@ -50,7 +50,6 @@ void CBrelix6Doc::EndTrace() {
     views_.SetTraceTimer(false);
     views_.PostRaySettings(batches_.Current().drawTools);
     tracedBatch_ = nullptr;
-    complete_.clear();
 }
 
 void CBrelix6Doc::New() {
@@ -139,7 +138,7 @@ void CBrelix6Doc::Start() {
     worker.Start(&batch, &views_.RayLayer(), &views_.WorkerMessages());
     worker.Resume();
     tracedBatch_ = &batch;
-    std::erase(complete_, &batch);
+    batch.tracedToEnd = false;
     views_.UpdateAllViews(HintRedraw);
     views_.SetTraceTimer(true);
     views_.StateChanged();
@@ -199,7 +198,7 @@ void CBrelix6Doc::ExportResults() {
     std::string skipped;
     for (uint32_t n = 0; n < batches_.GetCount(); ++n) {
         const CBatch* batch = batches_.GetAt(n);
-        if (std::find(complete_.begin(), complete_.end(), batch) != complete_.end()) {
+        if (batch->tracedToEnd) {
             which.push_back(n);
         } else {
             skipped += "\nBatch " + FormatInt(n) + " \"" + batch->name + "\"";
@@ -256,11 +255,13 @@ bool CBrelix6Doc::WorkerEnded() const {
 }
 
 void CBrelix6Doc::NoteTraceEnded(bool stopped) {
-    const CBatch* batch = tracedBatch_;
+    const CBatch* traced = tracedBatch_;
     tracedBatch_ = nullptr;
-    if (!batch || batches_.IndexOf(batch) < 0) return;
-    if (!stopped && batches_.worker.failure.load() == CThTrace::NoFailure && batch->pendingRays.load() == 0)
-        complete_.push_back(batch);
+    const int64_t index = traced ? batches_.IndexOf(traced) : -1;
+    if (index < 0) return;
+    CBatch& batch = batches_[static_cast<uint32_t>(index)];
+    if (!stopped && batches_.worker.failure.load() == CThTrace::NoFailure && batch.pendingRays.load() == 0)
+        batch.tracedToEnd = true;
 }
 
 void CBrelix6Doc::TraceTimerTick() {

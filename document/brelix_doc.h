@@ -88,10 +88,9 @@ private:
     std::string path_;
     bool modified_ = false;
     bool firstNew_ = true;
-    // The batch of the last Start, and the batches whose last trace ran to its end: compared, never
-    // dereferenced, since they may have been deleted.
+    // The batch of the last Start: looked up in the list, never dereferenced, since it may have been
+    // deleted.
     const CBatch* tracedBatch_ = nullptr;
-    std::vector<const CBatch*> complete_;
 };
 
 }  // namespace brelix
