@@ -55,6 +55,7 @@ void CBrelix6Doc::EndTrace() {
 
 void CBrelix6Doc::New() {
     EndTrace();
+    builder_.Forget();
     batches_.Reset();
     modified_ = false;
     if (firstNew_) {
@@ -76,6 +77,7 @@ bool CBrelix6Doc::Open(const std::string& path) {
         return false;
     }
     EndTrace();
+    builder_.Forget();
     batches_.Swap(read);
     batches_.selectedBatch = nullptr;
     path_ = path;
@@ -111,7 +113,13 @@ bool CBrelix6Doc::Save(const std::string& path) {
 
 void CBrelix6Doc::Close() {
     EndTrace();
+    builder_.Forget();
     batches_.Reset();
+}
+
+void CBrelix6Doc::ForgetBatch(const CBatch& batch) {
+    if (tracedBatch_ == &batch) tracedBatch_ = nullptr;
+    std::erase(complete_, &batch);
 }
 
 bool CBrelix6Doc::CanStart() const {
