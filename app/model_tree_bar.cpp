@@ -80,6 +80,7 @@ void CModelTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     if (!item) return;
+    setCurrentItem(item);
     if (onDoubleClick)
         onDoubleClick(CodeOf(item));
     else if (onClick)

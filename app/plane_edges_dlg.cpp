@@ -86,17 +86,21 @@ CPlaneEdgesDlg::CPlaneEdgesDlg(CPlane& plane, const QString& name, IMessages& me
         return box;
     };
     swap_ = new QPushButton("Edge1 <--> Edge2");
+    swap_->setAutoDefault(false);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->addButton(swap_, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPlaneEdgesDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CPlaneEdgesDlg::reject);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(swap_);
+    bottom->addStretch();
+    bottom->addWidget(buttons);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(group("Edge 1:", F::Edge1x, F::Edge1Length, drawEdges_[0], drawEdges_[2]));
     layout->addWidget(group("Edge 2:", F::Edge2x, F::Edge2Length, drawEdges_[1], drawEdges_[3]));
     layout->addWidget(group("Normal:", F::Normalx, F::NormalLength, nullptr, nullptr));
-    layout->addWidget(buttons);
+    layout->addLayout(bottom);
 
     connect(shape_, &QComboBox::currentIndexChanged, this,
             [this](int index) { Change([this, index] { return form_.SelectShape(index); }); });

@@ -214,9 +214,10 @@ CLinearPlanePropPage::CLinearPlanePropPage(CPlane& plane, const CLayer& layer, c
             click([this] { return form_.ClickWavelengthEnable(); }));
     connect(load_, &QPushButton::clicked, this, click([this] { return form_.LoadReflectance(messages_); }));
     connect(edges_, &QPushButton::clicked, this, &CLinearPlanePropPage::RunEdges);
+    // The type rule shows and hides; the fields keep what is typed in them.
     connect(type_, &QComboBox::currentIndexChanged, this, [this](int index) {
         form_.SelectType(index);
-        Push();
+        ShowTypeRule();
     });
     connect(layers_, &QComboBox::currentIndexChanged, this, [this](int index) { form_.SelectLayer(index); });
     connect(planes_, &QComboBox::currentIndexChanged, this, [this](int index) { form_.SelectPlane(index); });
@@ -235,6 +236,10 @@ void CLinearPlanePropPage::Push() {
     }
     constantEnable_->setChecked(form_.ConstantChecked());
     wavelengthEnable_->setChecked(form_.WavelengthChecked());
+    ShowTypeRule();
+}
+
+void CLinearPlanePropPage::ShowTypeRule() {
     label_->setText(ToQt(form_.TransmitLabel()));
     layers_->setVisible(form_.ShowsLayerList());
     planes_->setVisible(form_.ShowsPlaneList());

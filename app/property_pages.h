@@ -97,6 +97,7 @@ class CLinearPlanePropPage : public CPropertyPage {
   private:
     void Pull();
     void Push();
+    void ShowTypeRule();
     void RunEdges();
 
     CPlane& plane_;

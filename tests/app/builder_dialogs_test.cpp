@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -49,13 +50,28 @@ class TestBuilderDialogs : public QObject {
         Tree().scrollToItem(item);
         QTest::mouseDClick(Tree().viewport(), Qt::LeftButton, {}, Tree().visualItemRect(item).center());
     }
-    // Shows a dialog as exec would, and makes it the active window so that the focus moves in it.
-    static void Show(QDialog& dialog) {
-        dialog.show();
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    }
     CPlane& WaferFront() { return t->Batch().model[1][0]; }
+
+    // The frame with dialogs laid over it, each in a plain window frame with its title.
+    static QImage Compose(QWidget& frame, std::vector<std::pair<QWidget*, QPoint>> dialogs) {
+        QImage image = frame.grab().toImage();
+        QPainter painter(&image);
+        for (const auto& [dialog, at] : dialogs) {
+            const QPixmap face = dialog->grab();
+            const QRect title(at.x(), at.y(), face.width() + 2, 24);
+            painter.fillRect(title, QColor(52, 80, 120));
+            painter.setPen(Qt::white);
+            QFont font = painter.font();
+            font.setBold(true);
+            painter.setFont(font);
+            painter.drawText(title.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                             dialog->windowTitle());
+            painter.drawPixmap(at.x() + 1, title.bottom() + 1, face);
+            painter.setPen(QColor(52, 80, 120));
+            painter.drawRect(QRect(at.x(), at.y(), face.width() + 1, face.height() + title.height()));
+        }
+        return image;
+    }
 
   private slots:
     void initTestCase() { UseTestSettings(); }
@@ -94,7 +110,7 @@ class TestBuilderDialogs : public QObject {
             QCOMPARE(dialog.windowTitle(), QString("Define Plane Edges"));
             QCOMPARE(dialog.NameField()->text(), QString("Front"));
             QCOMPARE(dialog.Shape()->currentText(), QString("Parallelpiped"));
-            Show(dialog);
+            ShowActive(dialog);
             QLineEdit* y2 = dialog.Field(EF::Edge2y);
             y2->setFocus();
             Type(y2, "-3");
@@ -132,7 +148,7 @@ class TestBuilderDialogs : public QObject {
         script->Then([&](QDialog& d) {
             auto& dialog = dynamic_cast<CBatchBuilderDlg&>(d);
             QCOMPARE(dialog.windowTitle(), QString("Batch Builder"));
-            Show(dialog);
+            ShowActive(dialog);
             QCOMPARE(dialog.PlotList(BF::X)->count(), int(BF::kPlotListLimit));
             QVERIFY(!dialog.PlotList(BF::X)->isEnabled());
             QCOMPARE(dialog.PlotList(BF::Z)->count(), 1);
@@ -173,7 +189,7 @@ class TestBuilderDialogs : public QObject {
         Click({0, -1, -1, false});
         script->Then([&](QDialog& d) {
             auto& dialog = dynamic_cast<CBatchBuilderDlg&>(d);
-            Show(dialog);
+            ShowActive(dialog);
             QTest::mouseClick(dialog.FileEnable(), Qt::LeftButton);
             QVERIFY(dialog.FileEnable()->isChecked());
             QVERIFY(!dialog.ConstantEnable()->isChecked());
@@ -198,7 +214,7 @@ class TestBuilderDialogs : public QObject {
         script->Then([&](QDialog& d) {
             QCOMPARE(d.windowTitle(), QString("Plane Optical Models/Properties"));
             auto& sheet = dynamic_cast<CPropertySheet&>(d);
-            Show(sheet);
+            ShowActive(sheet);
             QCOMPARE(sheet.findChild<QTabWidget*>()->tabText(0), QString("Linear"));
             auto* page = dynamic_cast<CLinearPlanePropPage*>(sheet.Page());
             QVERIFY(page);
@@ -206,6 +222,7 @@ class TestBuilderDialogs : public QObject {
             QCOMPARE(page->PlaneType()->count(), 10);
             QCOMPARE(page->TransmitLabel()->text(), QString("Transmit into Layer?"));
             QCOMPARE(page->LayerList()->currentText(), QString("Air above"));
+            Type(page->Field(CPlanePageForm::Name), "Typed");  // kept while the type changes
             page->PlaneType()->setCurrentIndex(PlanarReflector);
             QCOMPARE(page->TransmitLabel()->text(), QString(""));
             QVERIFY(page->LayerList()->isHidden() && page->PlaneList()->isHidden());
@@ -213,7 +230,6 @@ class TestBuilderDialogs : public QObject {
             QVERIFY(page->LayerList()->isHidden() && !page->PlaneList()->isHidden());
             QCOMPARE(page->TransmitLabel()->text(), QString("Transmit onto Plane?"));
 
-            Type(page->Field(CPlanePageForm::Name), "Typed");
             script->Then([&](QDialog& edges) {
                 QCOMPARE(dynamic_cast<CPlaneEdgesDlg&>(edges).NameField()->text(), QString("Typed"));
                 Type(dynamic_cast<CPlaneEdgesDlg&>(edges).NameField(), "From edges");
@@ -263,6 +279,39 @@ class TestBuilderDialogs : public QObject {
         DoubleClick({0, 1, -1, false});  // the script has no step: a dialog would count as unexpected
         t->Trigger(ECommand::Stop);
         QVERIFY(t->Enabled(ECommand::EditLayer));
+    }
+
+    // The frame with the model tree, and the plane page with "Define Plane Edges" over it, in one
+    // picture; written to the file BRELIX_SCREENSHOT names, if any (docs/screenshot-builders.png).
+    void screenshotOfTheEditors() {
+        QVERIFY(t->Open("textured_cell.brx"));
+        t->Frame().resize(1500, 900);
+        // The picture to the left of the dialogs.
+        t->View().setFocus();
+        for (int i = 0; i < 24; ++i) QTest::keyClick(&t->View(), Qt::Key_Left);
+        Item({0, 1, 0, false});
+        Tree().expandItem(Item({0, 0, -1, false}));
+        QImage picture;
+        script->Then([&](QDialog& sheet) {
+            ShowActive(sheet);
+            auto* page = dynamic_cast<CLinearPlanePropPage*>(dynamic_cast<CPropertySheet&>(sheet).Page());
+            script->Then([&](QDialog& edges) {
+                ShowActive(edges);
+                const QSize frame = t->Frame().size(), a = sheet.size(), b = edges.size();
+                const QPoint sheetAt(frame.width() - a.width() - 12, 64);
+                picture = Compose(
+                    t->Frame(),
+                    {{&sheet, sheetAt},
+                     {&edges, QPoint(sheetAt.x() - b.width() - 16, frame.height() - b.height() - 64)}});
+                edges.reject();
+            });
+            QTest::mouseClick(page->EdgesButton(), Qt::LeftButton);
+            sheet.reject();
+        });
+        DoubleClick({0, 1, 0, false});
+        QCOMPARE(picture.size(), QSize(1500, 900));
+        if (const QString path = qEnvironmentVariable("BRELIX_SCREENSHOT"); !path.isEmpty())
+            QVERIFY(picture.save(path, "PNG"));
     }
 };
 

@@ -3,6 +3,7 @@
 // Drives the model builders' modal dialogs without their own event loops: each dialog the application
 // runs is handed to the next step of a script, which types into it and closes it as a user would.
 
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -43,6 +44,14 @@ class CDialogScript {
     std::deque<Step> steps_;
     int unexpected_ = 0;
 };
+
+// Shows a dialog as exec would and makes it the active window, so that the focus moves inside it (a
+// dialog over another dialog would otherwise count as active while its parent keeps the focus).
+inline void ShowActive(QDialog& dialog) {
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+}
 
 // Replaces an edit's text by typing.
 inline void Type(QLineEdit* edit, const QString& text) {
