@@ -46,6 +46,12 @@ CBrelix6App::CBrelix6App(const CAppOptions& options) {
         return QMessageBox::question(frame_.get(), "Brelix6", "Save changes to " + title + "?",
                                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     };
+    askOpenFileName = [this] {
+        return QFileDialog::getOpenFileName(frame_.get(), "Open", QString(), kDocumentFilter);
+    };
+    askSaveFileName = [this](const QString& start) {
+        return QFileDialog::getSaveFileName(frame_.get(), "Save As", start, kDocumentFilter);
+    };
     frame_->canClose = [this] {
         if (!SaveModified()) return false;
         doc_->Close();
@@ -105,7 +111,7 @@ void CBrelix6App::OnFileNew() {
 
 void CBrelix6App::OnFileOpen() {
     if (!SaveModified()) return;
-    const QString path = QFileDialog::getOpenFileName(frame_.get(), "Open", QString(), kDocumentFilter);
+    const QString path = askOpenFileName();
     if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
@@ -127,7 +133,7 @@ bool CBrelix6App::OnFileSave() {
 
 bool CBrelix6App::OnFileSaveAs() {
     const QString start = doc_->Path().empty() ? QString("Brelix") : QString::fromStdString(doc_->Path());
-    const QString path = QFileDialog::getSaveFileName(frame_.get(), "Save As", start, kDocumentFilter);
+    const QString path = askSaveFileName(start);
     if (path.isEmpty() || !doc_->Save(path.toStdString())) return false;
     recent_.Add(path);
     RecentFilesChanged();

@@ -41,6 +41,9 @@ public:
 
     // Asked before a modified document is dropped: QMessageBox::Save, Discard or Cancel.
     std::function<int(const QString& title)> askSave;
+    // The file dialogs of Open and Save As: the path chosen, or empty when cancelled.
+    std::function<QString()> askOpenFileName;
+    std::function<QString(const QString& start)> askSaveFileName;
 
 private:
     void RegisterCommands();

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/artwork.h"
+#include "app/model_builders.h"
 #include "app/model_tree_bar.h"
 #include "app/model_view.h"
 #include "app/placeholder_view.h"
@@ -152,6 +153,8 @@ void CMainFrame::Attach(CBrelix6Doc& doc) {
     addDockWidget(Qt::LeftDockWidgetArea, treeBar_);
     treeBar_->Tree().onClick = [this](const CTreeCode& code) { modelView_->OnTreeClick(code); };
     treeBar_->Tree().onExpanded = [this](const CTreeCode& code, bool expanded) { OnTreeExpanded(code, expanded); };
+    builders_ = std::make_unique<CModelBuilders>(doc, *this);
+    treeBar_->Tree().onDoubleClick = [this](const CTreeCode& code) { builders_->OnTreeDoubleClick(code); };
 
     CreateActions();
     CreateMenus();
@@ -305,6 +308,9 @@ void CMainFrame::RegisterCommands() {
         router_.Register(command, ETarget::ModelView, [&view, field] { view.ToggleCompress(field); }, {},
                          [batch, field] { return batch().drawTools.*field != 0; });
     }
+    // The builders and the model view's Copy and Paste.
+    builders_->Register(router_);
+
     for (size_t i = 0; i < actions_.size(); ++i)
         if (actions_[i]) actions_[i]->setCheckable(router_.IsCheckable(static_cast<ECommand>(i)));
 }

@@ -20,6 +20,7 @@ namespace brelix {
 
 class CBrelix6Doc;
 class CBrelix6View;
+class CModelBuilders;
 class CModelTreeBar;
 class CPlaceholderView;
 
@@ -50,6 +51,7 @@ public:
     CBrelix6View& ModelView() { return *modelView_; }
     QWidget* ViewWidget(EView view) const;
     CModelTreeBar& TreeBar() { return *treeBar_; }
+    CModelBuilders& Builders() { return *builders_; }
     QToolBar* ColorBar() const { return colorBar_; }
     QToolBar* LegendBar() const { return legendBar_; }
     QProgressBar* Progress() const { return progress_; }
@@ -105,6 +107,7 @@ private:
     QToolBar* colorBar_ = nullptr;
     QToolBar* legendBar_ = nullptr;
     CModelTreeBar* treeBar_ = nullptr;
+    std::unique_ptr<CModelBuilders> builders_;
     QLabel* messagePane_ = nullptr;
     QLabel* countPane_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -75,9 +75,16 @@ void CModelTreeCtrl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CModelTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
-    // Never expands or collapses: the item is selected, as a click selects it.
+    // Never expands or collapses. The handler may run a modal editor and rebuild the tree: nothing here
+    // touches the item after it.
     if (event->button() != Qt::LeftButton) return;
-    if (QTreeWidgetItem* item = itemAt(event->position().toPoint()); item && onClick) onClick(CodeOf(item));
+    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    if (!item) return;
+    setCurrentItem(item);
+    if (onDoubleClick)
+        onDoubleClick(CodeOf(item));
+    else if (onClick)
+        onClick(CodeOf(item));
 }
 
 CModelTreeBar::CModelTreeBar(QWidget* parent) : QDockWidget("Model", parent), tree_(new CModelTreeCtrl(this)) {

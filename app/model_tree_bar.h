@@ -10,8 +10,8 @@
 namespace brelix {
 
 // The model tree: one item per record, each holding its code; clicks act on the release of the left
-// button, a double click selects and never expands, and expanding or collapsing reports the item and its
-// new state (not while the tree is being rebuilt, which expands items itself).
+// button, a double click opens the item's editor and never expands, and expanding or collapsing reports
+// the item and its new state (not while the tree is being rebuilt, which expands items itself).
 class CModelTreeCtrl : public QTreeWidget {
     Q_OBJECT
 public:
@@ -24,6 +24,8 @@ public:
     QTreeWidgetItem* FindItem(const CTreeCode& code) const;
 
     std::function<void(const CTreeCode&)> onClick;
+    // A double click on an item (the item is not selected yet: the handler selects it).
+    std::function<void(const CTreeCode&)> onDoubleClick;
     std::function<void(const CTreeCode&, bool expanded)> onExpanded;
 
 protected:

@@ -103,12 +103,14 @@ void CBrelix6View::FollowCurrentBatch() {
 void CBrelix6View::OnTreeClick(const CTreeCode& code) {
     const std::optional<ESelectionKind> kind = SelectTreeItem(doc_.Batches(), code);
     if (!kind) return;
-    selectionKind_ = *kind;
+    doc_.Builder().SetKind(*kind);
     FollowCurrentBatch();
     frame_.RepaintColorBars();
     Redraw();
     frame_.UpdateCommandStates();
 }
+
+ESelectionKind CBrelix6View::SelectionKind() const { return doc_.Builder().Kind(); }
 
 void CBrelix6View::ToggleDrawOnRaytrace() {
     doc_.SetModified(true);

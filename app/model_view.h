@@ -35,7 +35,7 @@ public:
     void PostRaySettings(const CDrawTools& tools);
     // A click in the model tree.
     void OnTreeClick(const CTreeCode& code);
-    ESelectionKind SelectionKind() const { return selectionKind_; }
+    ESelectionKind SelectionKind() const;
 
     // "Draw" menu.
     void ToggleDrawOnRaytrace();
@@ -62,7 +62,6 @@ private:
     CModelViewInput input_;
     QBasicTimer timer_;
     QImage picture_;
-    ESelectionKind selectionKind_ = SelectNothing;
     const CBatch* postedBatch_ = nullptr;  // compared only
 };
 

@@ -54,6 +54,7 @@ void CBrelix6Doc::EndTrace() {
 
 void CBrelix6Doc::New() {
     EndTrace();
+    builder_.Forget();
     batches_.Reset();
     modified_ = false;
     if (firstNew_) {
@@ -75,6 +76,7 @@ bool CBrelix6Doc::Open(const std::string& path) {
         return false;
     }
     EndTrace();
+    builder_.Forget();
     batches_.Swap(read);
     batches_.selectedBatch = nullptr;
     path_ = path;
@@ -110,7 +112,13 @@ bool CBrelix6Doc::Save(const std::string& path) {
 
 void CBrelix6Doc::Close() {
     EndTrace();
+    builder_.Forget();
     batches_.Reset();
+}
+
+void CBrelix6Doc::ForgetBatch(const CBatch& batch) {
+    if (tracedBatch_ == &batch) tracedBatch_ = nullptr;
+    std::erase(complete_, &batch);
 }
 
 bool CBrelix6Doc::CanStart() const {

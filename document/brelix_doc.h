@@ -6,6 +6,7 @@
 
 #include "core/batch_list.h"
 #include "document/document_views.h"
+#include "edit/model_builder.h"
 
 namespace brelix {
 
@@ -76,6 +77,12 @@ public:
     // The model tree's root item is expanded; run time only.
     uint32_t treeExpanded = 1;
 
+    // The selection kind and copy sources of the builder commands; New, Open and Close forget them.
+    CModelBuilder& Builder() { return builder_; }
+    // A batch is about to be deleted: the notes of finished traces forget it, so that a batch made later
+    // at the same address is not taken for it.
+    void ForgetBatch(const CBatch& batch);
+
 private:
     // Ends the trace and clears the worker's layer, before the batches are replaced.
     void EndTrace();
@@ -85,6 +92,7 @@ private:
 
     IDocumentViews& views_;
     CBatchList batches_;
+    CModelBuilder builder_{batches_};
     std::string path_;
     bool modified_ = false;
     bool firstNew_ = true;

@@ -114,7 +114,7 @@ private slots:
         QVERIFY(t->Action(ECommand::DrawOnRaytrace)->isChecked());
         QVERIFY(t->Action(ECommand::StopWhenFinished)->isChecked());
         // Handlers of later work: present and disabled.
-        for (ECommand command : {ECommand::Copy, ECommand::AddBatch, ECommand::EditEdges, ECommand::ColorScale,
+        for (ECommand command : {ECommand::Copy, ECommand::EditEdges, ECommand::ColorScale,
                                  ECommand::HelpTopics})
             QVERIFY(!t->Enabled(command));
 

@@ -1,6 +1,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "app/model_builders.h"
 #include "app/model_tree_bar.h"
 #include "document/document_file.h"
 #include "tests/app/app_fixture.h"
@@ -76,7 +77,8 @@ private slots:
         QVERIFY(Item({0, 2, -1, false})->isExpanded());
     }
 
-    // Clicks select on release, also while a trace runs; a double click selects and never expands.
+    // Clicks select on release, also while a trace runs; a double click selects, opens the editor and
+    // never expands.
     void clicksSelect() {
         Tree().expandItem(Item({0, -1, -1, false}));
         Click(Item({0, 2, -1, false}));
@@ -95,7 +97,14 @@ private slots:
         QTreeWidgetItem* layer = Item({0, 0, -1, false});
         QVERIFY(!layer->isExpanded());
         Tree().scrollToItem(layer);
+        QString opened;
+        t->Frame().Builders().runDialog = [&opened](QDialog& dialog) {
+            opened = dialog.windowTitle();
+            return int(QDialog::Rejected);
+        };
         QTest::mouseDClick(Tree().viewport(), Qt::LeftButton, {}, Tree().visualItemRect(layer).center());
+        QCOMPARE(opened, QString("Layer Optical Models/Properties"));
+        layer = Item({0, 0, -1, false});  // the tree was rebuilt after the editor
         QVERIFY(!layer->isExpanded());
         QCOMPARE(t->Batch().model.selectedLayer, &t->Batch().model[0]);
     }
