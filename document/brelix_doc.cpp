@@ -118,7 +118,6 @@ void CBrelix6Doc::Close() {
 
 void CBrelix6Doc::ForgetBatch(const CBatch& batch) {
     if (tracedBatch_ == &batch) tracedBatch_ = nullptr;
-    std::erase(complete_, &batch);
 }
 
 bool CBrelix6Doc::CanStart() const {

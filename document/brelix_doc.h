@@ -79,8 +79,8 @@ public:
 
     // The selection kind and copy sources of the builder commands; New, Open and Close forget them.
     CModelBuilder& Builder() { return builder_; }
-    // A batch is about to be deleted: the notes of finished traces forget it, so that a batch made later
-    // at the same address is not taken for it.
+    // A batch is about to be deleted: the note of the last Start forgets it, so that a batch made later at
+    // the same address is not taken for it.
     void ForgetBatch(const CBatch& batch);
 
 private:
