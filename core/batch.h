@@ -7,6 +7,7 @@
 #include "core/model.h"
 #include "core/shared_value.h"
 #include "core/ray_queue.h"
+#include "core/source_rays.h"
 #include "core/spectrum.h"
 #include "view/draw_tools.h"
 
@@ -39,7 +40,9 @@ public:
 
     CModel model;
     CDrawTools drawTools;
+    // The rays in flight, and the source rays still to launch (made one at a time, from their index).
     CRayQueue rayQueue;
+    CSourceRays sources;
     std::string name;
     CSweep wavelengthSweep;
     CSweep xSweep;

@@ -32,6 +32,7 @@ bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::stri
                 const std::atomic<uint32_t>* stop, const CDrawTools* tools) {
     // The old rays' memory goes back first: the check below measures what is free.
     batch.rayQueue.Release();
+    batch.sources.Clear();
     batch.traceOps.store(0, std::memory_order_relaxed);
     batch.expiredRays.store(0, std::memory_order_relaxed);
     batch.model.ClearResults();
@@ -45,6 +46,10 @@ bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::stri
 void TraceOp(CTraceContext& context, double threshold) {
     CBatch& batch = context.batch;
     CRayQueue& queue = batch.rayQueue;
+    if (queue.IsEmpty() && !batch.sources.LaunchNext(queue.Push())) {
+        queue.RemoveHead();  // nothing left to trace
+        return;
+    }
     batch.traceOps.store(batch.traceOps.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     CRay& ray = queue.Head();
 
@@ -94,10 +99,17 @@ void TraceOp(CTraceContext& context, double threshold) {
     InteractWithPlane(context, *found);
 }
 
+uint64_t RaysLeft(const CBatch& batch) { return batch.rayQueue.GetCount() + batch.sources.Left(); }
+
 CInFlight EndQueuedRaysAsRemainder(CBatch& batch) {
     CInFlight inFlight;
     for (CRayQueue& queue = batch.rayQueue; !queue.IsEmpty(); queue.RemoveHead()) {
         const CRay& ray = queue.Head();
+        batch.model.results.AddRemainder(ray, ray.intensity);
+        ++inFlight.rays;
+        inFlight.intensity += ray.intensity;
+    }
+    for (CRay ray; batch.sources.LaunchNext(ray);) {
         batch.model.results.AddRemainder(ray, ray.intensity);
         ++inFlight.rays;
         inFlight.intensity += ray.intensity;

@@ -1,5 +1,6 @@
 #include "trace/trace_worker.h"
 
+#include <algorithm>
 #include <new>
 
 #include "core/random.h"
@@ -150,7 +151,7 @@ void CThTrace::Run() {
         if (stopRequest.load()) break;
 
         CBatch& batch = *record.batch;
-        const uint32_t pending = batch.rayQueue.GetCount();
+        const uint32_t pending = static_cast<uint32_t>(std::min<uint64_t>(RaysLeft(batch), UINT32_MAX));
         batch.pendingRays.store(pending, std::memory_order_relaxed);
         if (pending == 0 || (stopAtEnabled.load(std::memory_order_relaxed) &&
                              pending > stopAtCount.load(std::memory_order_relaxed))) {

@@ -13,12 +13,13 @@ std::vector<double> TraceSynchronously(CBatch& batch, uint64_t maxOps, IDrawSurf
     std::string error;
     BeginBatch(batch, random, surface, error);
     std::vector<double> launched(batch.model.results.GetSize(), 0.0);
-    for (uint32_t i = 0; i < batch.rayQueue.GetCount(); ++i) {
-        const CRay& ray = batch.rayQueue.FromHead(i);
+    for (uint64_t i = 0; i < batch.sources.Left(); ++i) {
+        CRay ray;
+        batch.sources.Make(i, ray);
         launched[static_cast<size_t>(ray.resultIndex)] += ray.intensity;
     }
     const double threshold = TerminationThreshold(batch);
-    for (uint64_t op = 0; op < maxOps && !batch.rayQueue.IsEmpty(); ++op) {
+    for (uint64_t op = 0; op < maxOps && RaysLeft(batch) > 0; ++op) {
         CTraceContext context(batch, random, surface);
         TraceOp(context, threshold);
     }
@@ -41,6 +42,11 @@ std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched
         // A ray without a valid result index is not accounted for: the balance then shows it.
         const size_t k = static_cast<size_t>(batch.rayQueue.FromHead(i).resultIndex);
         if (k < balance.size()) balance[k].accounted += batch.rayQueue.FromHead(i).intensity;
+    }
+    for (uint64_t i = 0; i < batch.sources.Left(); ++i) {
+        CRay ray;
+        batch.sources.Make(i, ray);
+        balance[static_cast<size_t>(ray.resultIndex)].accounted += ray.intensity;
     }
     return balance;
 }

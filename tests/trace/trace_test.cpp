@@ -117,7 +117,7 @@ TEST(TraceOp, LostRaysAndZeroIntensityRays) {
     catcher.minIntensity = 0;
     SetNormalIncidenceSources(catcher, 1);
     TraceSynchronously(catcher, 100);
-    EXPECT_TRUE(catcher.rayQueue.IsEmpty());
+    EXPECT_EQ(RaysLeft(catcher), 0u);
     EXPECT_EQ(catcher.model[0][0].results[0].absorbed, 1.0);
     EXPECT_EQ(catcher.traceOps.load(), 2u);
 }
