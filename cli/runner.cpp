@@ -5,6 +5,7 @@
 #include <new>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <thread>
@@ -260,7 +261,17 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     if (!path) return Usage(env, "which document? Name it: brelix-cli trace DOC.", "trace");
     if (all && batchNumber) return Usage(env, "--batch and --all cannot be used together.", "trace");
 
-    CBatchList list;
+    // Freeing millions of result records at the end is work nobody waits for: the caller may keep the
+    // document until the process ends.
+    std::unique_ptr<CBatchList> document = std::make_unique<CBatchList>();
+    CBatchList& list = *document;
+    struct CKeep {
+        std::unique_ptr<CBatchList>& document;
+        std::unique_ptr<CBatchList>* keep;
+        ~CKeep() {
+            if (keep) *keep = std::move(document);
+        }
+    } keep{document, env.keepDocument};
     if (!OpenOrReport(*path, list, env)) return ExitUnreadable;
     if (batchNumber && *batchNumber >= list.GetCount()) {
         return Usage(env,
@@ -288,7 +299,10 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
             continue;
         }
         if (i > 0) env.out << "\n";
-        env.out << FormatBatchResults(batch, chosen[i]);
+        WriteBatchResults(batch, chosen[i], [&env](std::string_view piece) {
+            env.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            return static_cast<bool>(env.out);
+        });
         if (!Written(env)) return ExitNotWritten;
         if (traced == ETraced::Interrupted) interrupted = true;
         if (traced == ETraced::Failed) exit = ExitNotTraced;
