@@ -207,10 +207,9 @@ ETraced TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool
 // checks before the trace could not rule out (such as lengths so large that their products overflow).
 bool TalliesAreFinite(const CModel& model) {
     const auto finite = [](const CResultList& list) {
-        for (uint32_t k = 0; k < list.GetSize(); ++k) {
-            const CResultRecord r = list[k].Snapshot();
-            if (!std::isfinite(r.lost) || !std::isfinite(r.remainder) || !std::isfinite(r.absorbed)) return false;
-        }
+        for (uint32_t k = 0; k < list.GetSize(); ++k)
+            if (!std::isfinite(list.Lost(k)) || !std::isfinite(list.Remainder(k)) || !std::isfinite(list.Absorbed(k)))
+                return false;
         return true;
     };
     if (!finite(model.results)) return false;

@@ -9,6 +9,7 @@
 #include "core/ray_queue.h"
 #include "core/source_rays.h"
 #include "core/spectrum.h"
+#include "optics/plane_search.h"
 #include "view/draw_tools.h"
 
 namespace brelix {
@@ -43,6 +44,8 @@ public:
     // The rays in flight, and the source rays still to launch (made one at a time, from their index).
     CRayQueue rayQueue;
     CSourceRays sources;
+    // The planes laid out for the trace ops' plane search when the batch starts.
+    CPlaneSearch planeSearch;
     std::string name;
     CSweep wavelengthSweep;
     CSweep xSweep;

@@ -36,6 +36,7 @@ bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::stri
     batch.traceOps.store(0, std::memory_order_relaxed);
     batch.expiredRays.store(0, std::memory_order_relaxed);
     batch.model.ClearResults();
+    batch.planeSearch.Build(batch.model);
     const bool traceable = CheckBatch(batch, error);
     if (traceable) GenerateRays(batch, surface, tools, QueueHeadroom(batch), stop);
     if (LoadShared(batch.drawOnRaytrace) && surface) DrawLayers(batch, tools ? *tools : batch.drawTools, *surface);
@@ -46,6 +47,7 @@ bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::stri
 void TraceOp(CTraceContext& context, double threshold) {
     CBatch& batch = context.batch;
     CRayQueue& queue = batch.rayQueue;
+    if (!batch.planeSearch.IsBuiltFor(batch.model)) batch.planeSearch.Build(batch.model);
     if (queue.IsEmpty() && !batch.sources.LaunchNext(queue.Push())) {
         queue.RemoveHead();  // nothing left to trace
         return;
@@ -72,16 +74,9 @@ void TraceOp(CTraceContext& context, double threshold) {
     CLayer* layer = batch.model.GetAt(static_cast<uint32_t>(ray.layer));
     CPlane* found = nullptr;
     if (layer) {
-        double best = 99999999999999.9;
-        for (CPlane& plane : *layer) {
-            if (&plane == ray.lastPlane || IsPlaneWithoutEffect(plane, *layer)) continue;
-            const CHit hit = HitTest(plane, ray);
-            if (hit.kind == EHit::Front && hit.t < best) {
-                best = hit.t;
-                ray.step = hit.t;
-                found = &plane;
-            }
-        }
+        double t = 0;
+        found = const_cast<CPlane*>(batch.planeSearch.FindNearest(static_cast<uint32_t>(ray.layer), ray, ray.lastPlane, t));
+        if (found) ray.step = t;
     }
     ray.lastPlane = found;
 
