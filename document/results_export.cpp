@@ -67,17 +67,7 @@ std::string FormatResultValue(double v) {
 
 namespace {
 
-// "%2.Pf" appended: every such text is wider than 2 characters, so there is never padding.
-void AppendFixed(std::string& out, double value, int precision) {
-    if (std::isnan(value)) {
-        out += std::signbit(value) ? "-nan" : "nan";
-        return;
-    }
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
-    out.append(buffer, result.ptr);
-}
-
+// FormatResultValue appended. "%2.3f" is never padded: every such text is wider than 2 characters.
 void AppendResultValue(std::string& out, double v) {
     if (std::isnan(v) || v <= 0 || v >= 0.001)
         AppendFixed(out, v, 3);
@@ -141,7 +131,7 @@ bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::fun
     char number[16];
     for (uint32_t k = 0; k < rows; ++k) {
         out += "Ray ";
-        out.append(number, std::to_chars(number, number + sizeof number, k).ptr);
+        out.append(number, static_cast<size_t>(std::to_chars(number, number + sizeof number, k).ptr - number));
         out += ":\t";
         if (!sweeps.empty()) {
             const CResultKey key = model.Key(k);
