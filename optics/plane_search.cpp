@@ -9,10 +9,8 @@ namespace brelix {
 void CPlaneSearch::Build(const CModel& model) {
     planes_.clear();
     layerStart_.assign(1, 0);
-    planeCount_ = 0;
     for (const CLayer& layer : model) {
         for (const CPlane& plane : layer) {
-            ++planeCount_;
             if (IsPlaneWithoutEffect(plane, layer)) continue;
             CPlaneData data;
             const CRay& n = plane.normal;
@@ -47,13 +45,6 @@ void CPlaneSearch::Build(const CModel& model) {
         }
         layerStart_.push_back(static_cast<uint32_t>(planes_.size()));
     }
-}
-
-bool CPlaneSearch::IsBuiltFor(const CModel& model) const {
-    if (layerStart_.size() != uint64_t{model.GetCount()} + 1) return false;
-    uint64_t planes = 0;
-    for (const CLayer& layer : model) planes += layer.GetCount();
-    return planes == planeCount_;
 }
 
 const CPlane* CPlaneSearch::FindNearest(uint32_t layer, const CRay& ray, const CPlane* skipped, double& t) const {

@@ -20,8 +20,7 @@ namespace brelix {
 class CPlaneSearch {
 public:
     void Build(const CModel& model);
-    // True when built for a model of this many layers and planes.
-    bool IsBuiltFor(const CModel& model) const;
+    bool IsBuilt() const { return !layerStart_.empty(); }
 
     // The nearest plane of layer `layer` the ray meets on its front side, leaving out `skipped`, or null;
     // `t` is then its distance.
@@ -42,7 +41,6 @@ private:
     std::vector<CPlaneData> planes_;
     // The planes of layer l are planes_[layerStart_[l]] up to planes_[layerStart_[l + 1]].
     std::vector<uint32_t> layerStart_;
-    uint64_t planeCount_ = 0;
 };
 
 }  // namespace brelix

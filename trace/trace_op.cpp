@@ -47,7 +47,7 @@ bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::stri
 void TraceOp(CTraceContext& context, double threshold) {
     CBatch& batch = context.batch;
     CRayQueue& queue = batch.rayQueue;
-    if (!batch.planeSearch.IsBuiltFor(batch.model)) batch.planeSearch.Build(batch.model);
+    if (!batch.planeSearch.IsBuilt()) batch.planeSearch.Build(batch.model);
     if (queue.IsEmpty() && !batch.sources.LaunchNext(queue.Push())) {
         queue.RemoveHead();  // nothing left to trace
         return;
