@@ -142,8 +142,7 @@ void CModel::IndexRecords(uint32_t count) {
     }
 }
 
-int32_t CModel::FindOrAddResult(const CRay& ray) {
-    const CResultKey key = CResultKey::Of(ray);
+int32_t CModel::FindOrAddResult(const CResultKey& key) {
     const uint32_t size = results.GetSize();
     IndexRecords(size);
     const size_t slot = SlotOf(key);

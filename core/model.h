@@ -145,7 +145,8 @@ public:
 
     // The index of the result records for the ray's key, creating the records in the model and in every
     // layer and plane when the key is new. One lookup per key.
-    int32_t FindOrAddResult(const CRay& ray);
+    int32_t FindOrAddResult(const CRay& ray) { return FindOrAddResult(CResultKey::Of(ray)); }
+    int32_t FindOrAddResult(const CResultKey& key);
     // Makes room for `count` records in the model and in every layer and plane, at once.
     void ReserveResults(uint32_t count);
     // Appends the record of a key known to be new without looking it up (ray generation lays out the

@@ -1,7 +1,8 @@
 // Golden traces: what a user gets from a trace, compared byte for byte with the text committed beside
 // this file. The results tables of every example document and of small documents that use every feature,
-// each at two seeds, as "brelix-cli trace --all --seed S" prints them, and the drawing of a small
-// document. A faster or parallel trace must leave all of them unchanged.
+// each at two seeds, as "brelix-cli trace --all --seed S --threads 0" (the single worker of the desktop
+// application) prints them, and the drawing of a small document. A faster trace must leave all of them
+// unchanged.
 //
 // BRELIX_UPDATE_GOLDEN=1 writes the files instead of comparing (scripts/update-golden does it).
 
@@ -35,7 +36,8 @@ TEST(Golden, ExampleDocumentsAsTheRunnerPrintsThem) {
             CCliEnvironment environment{out, err, false, nullptr};
             const std::string document = std::string(BRELIX_EXAMPLES) + "/" + name + ".brx";
             ASSERT_EQ(
-                RunCli({"trace", document, "--all", "--seed", std::to_string(seed), "--quiet"}, environment),
+                RunCli({"trace", document, "--all", "--seed", std::to_string(seed), "--threads", "0", "--quiet"},
+                       environment),
                 ExitOk)
                 << err.str();
             ExpectGolden(name + SeedName(seed), out.str());
