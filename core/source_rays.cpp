@@ -126,8 +126,7 @@ void CSourceRays::Make(uint64_t index, CRay& ray) const {
     ray.Normalize();
     ray.layer = 0;
     ray.dividesLeft = interfaceDivides_;
-    const uint64_t outer = index / wavelengths_.size();
-    ray.resultIndex = static_cast<int32_t>(outer * distinct_.size() + wavelengthRow_[at.wavelength]);
+    ray.resultIndex = static_cast<int32_t>(RowOf(index));
 }
 
 void CSourceRays::MakeStub(uint64_t index, CRay& ray) const {

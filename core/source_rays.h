@@ -40,6 +40,10 @@ public:
     uint64_t RowsPerGroup() const { return distinct_.size(); }
     CResultKey RowKey(uint64_t row) const;
 
+    // The row of source ray `index`.
+    uint64_t RowOf(uint64_t index) const {
+        return index / wavelengths_.size() * distinct_.size() + wavelengthRow_[index % wavelengths_.size()];
+    }
     // Source ray `index` as launched: position, unit direction, intensity, key and row, layer 0.
     void Make(uint64_t index, CRay& ray) const;
     // Source ray `index` as its stub is drawn: the start point and direction, step -10.

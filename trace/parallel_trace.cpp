@@ -6,6 +6,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "optics/trace_context.h"
@@ -93,13 +94,21 @@ public:
         local_.expiredRays.store(0, std::memory_order_relaxed);
         CRandom random;
         CTraceContext context(local_, random, nullptr, stop_);
+        // The chunk's rows first, in the order its rays meet them, all made at once.
         std::vector<uint32_t>& rows = tallies.rows;
+        localRows_.clear();
+        for (uint64_t index = first; index < end; ++index) {
+            const uint32_t row = static_cast<uint32_t>(sources_.RowOf(index));
+            if (localRows_.try_emplace(row, static_cast<int32_t>(rows.size())).second) {
+                rows.push_back(row);
+                model.AppendNewResult(sources_.RowKey(row));
+            }
+        }
+        model.ShareResults();
         for (uint64_t index = first; index < end; ++index) {
             CRay& ray = queue.Push();
             sources_.Make(index, ray);
-            const uint32_t row = static_cast<uint32_t>(ray.resultIndex);
-            ray.resultIndex = model.FindOrAddResult(ray);
-            if (static_cast<size_t>(ray.resultIndex) == rows.size()) rows.push_back(row);
+            ray.resultIndex = localRows_.find(static_cast<uint32_t>(ray.resultIndex))->second;
             if (!Halted()) {
                 random.Seed(SourceRaySeed(seed_, index));
                 try {
@@ -140,6 +149,8 @@ private:
     std::atomic<uint32_t>& failed_;
     double threshold_ = 0;
     std::vector<CColumn> columns_;
+    // A chunk's rows of the batch -> its own rows.
+    std::unordered_map<uint32_t, int32_t> localRows_;
 };
 
 // Adds the chunks' tallies to the batch in chunk order, whichever thread finishes which chunk first,
