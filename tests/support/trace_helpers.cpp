@@ -1,6 +1,7 @@
 #include "tests/support/trace_helpers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "optics/trace_context.h"
@@ -49,6 +50,26 @@ std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched
         balance[static_cast<size_t>(ray.resultIndex)].accounted += ray.intensity;
     }
     return balance;
+}
+
+SlabFractions ClosedForm(double n, double alphaPerCm, double thicknessUm) {
+    const double R = std::pow((n - 1) / (n + 1), 2);
+    const double a = std::exp(-alphaPerCm / 10000 * thicknessUm);
+    const double d = 1 - R * R * a * a;
+    return {R + (1 - R) * (1 - R) * R * a * a / d, (1 - R) * (1 - a) * (1 + R * a) / d,
+            (1 - R) * (1 - R) * a / d};
+}
+
+Estimate MeanOverKeys(const CResultList& list, double CResultRecord::*field) {
+    const uint32_t n = list.GetSize();
+    double sum = 0, sumSq = 0;
+    for (uint32_t k = 0; k < n; ++k) {
+        const double v = list[k].*field;
+        sum += v;
+        sumSq += v * v;
+    }
+    const double mean = sum / n;
+    return {mean, std::sqrt(std::max(0.0, sumSq / n - mean * mean) / (n - 1))};
 }
 
 std::vector<double> Tallies(const CModel& model) {

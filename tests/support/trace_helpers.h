@@ -26,6 +26,18 @@ struct CBalance {
 };
 std::vector<CBalance> Balance(CBatch& batch, const std::vector<double>& launched);
 
+// The incoherent multiple-reflection solution for a slab of index n between two half-spaces of index 1.
+struct SlabFractions {
+    double reflected, absorbed, transmitted;
+};
+SlabFractions ClosedForm(double n, double alphaPerCm, double thicknessUm);
+
+// The mean of a tally over a list's records (one per key) and its standard error.
+struct Estimate {
+    double mean, standardError;
+};
+Estimate MeanOverKeys(const CResultList& list, double CResultRecord::*field);
+
 // Every tally of a model (lost, remainder, and every layer's and plane's absorbed and path length), in
 // one list for comparing traces bit for bit.
 std::vector<double> Tallies(const CModel& model);
