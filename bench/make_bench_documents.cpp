@@ -4,6 +4,7 @@
 //
 //   slab_rows.brx      a slab under 1,000,000 source rays, one results row per ray (an x sweep)
 //   slab_shared.brx    the slab under 1,000,000 source rays, 1,000 rays per results row
+//   slab_1e7.brx       the slab under 10,000,000 source rays, 1,000 rays per results row
 //   slab_1e8.brx       the slab under 100,000,000 source rays, 1,000 rays per results row
 //   spectrum_160k.brx  the slab under a spectrum of 160,000 points launched as wavelengths
 
@@ -66,6 +67,11 @@ int main(int argc, char** argv) {
              [](CBatch& batch) {
                  Slab(batch, "1000 rays per row");
                  SharedRows(batch, 1000, 1000);
+             }) &&
+        Save(folder, "slab_1e7.brx",
+             [](CBatch& batch) {
+                 Slab(batch, "1e7 rays");
+                 SharedRows(batch, 10000, 1000);
              }) &&
         Save(folder, "slab_1e8.brx",
              [](CBatch& batch) {
