@@ -6,6 +6,45 @@
 
 namespace brelix {
 
+// The fractions of the hit along the edges as HitTest computes them, to the last bit, and its test of
+// the shape: 0.001 edge fractions of tolerance past the far edges, none before the near ones.
+bool CPlaneSearch::IsInShape(const CPlaneData& plane, const double D[3]) {
+    const int i = plane.i, j = plane.j;
+    double a = 0, b = 0;
+    const double lengthD = std::sqrt(D[0] * D[0] + D[1] * D[1] + D[2] * D[2]);
+    if (lengthD > 0) {
+        const double unitDi = D[i] / lengthD, unitDj = D[j] / lengthD;
+        a = ((unitDi * plane.e2[j] - unitDj * plane.e2[i]) / plane.det) * lengthD / plane.length1;
+        b = ((unitDj * plane.e1[i] - unitDi * plane.e1[j]) / plane.det) * lengthD / plane.length2;
+    }
+    if (plane.shape == ShapeTriangle) return a >= 0 && b >= 0 && a + b - 1 <= 0.001;
+    if (plane.shape == ShapeParallelogram) return a >= 0 && b >= 0 && a - 1 <= 0.001 && b - 1 <= 0.001;
+    return false;
+}
+
+// The same fractions from products with the reciprocal determinants. Both ways round the same exact
+// fractions by a few units in the last place of the terms they add, some 1e-15 of their size; a hit
+// further than 1e-12 of that size (and the smallest normal numbers) from every edge of the test is placed
+// alike by both. NaN and overflow leave the test unsure.
+CPlaneSearch::EShape CPlaneSearch::EstimateShape(const CPlaneData& plane, const double D[3]) {
+    constexpr double kMargin = 1e-12, kSmallest = 1e-300, kFar = 1.001;
+    const int i = plane.i, j = plane.j;
+    const double pa = D[i] * plane.e2[j], qa = D[j] * plane.e2[i];
+    const double pb = D[j] * plane.e1[i], qb = D[i] * plane.e1[j];
+    const double a = (pa - qa) * plane.inverse1, b = (pb - qb) * plane.inverse2;
+    const double ma = kMargin * (std::fabs(pa) + std::fabs(qa)) * std::fabs(plane.inverse1) + kSmallest;
+    const double mb = kMargin * (std::fabs(pb) + std::fabs(qb)) * std::fabs(plane.inverse2) + kSmallest;
+    if (a < -ma || b < -mb) return EShape::Outside;
+    if (plane.shape == ShapeTriangle) {
+        if (a + b > kFar + ma + mb) return EShape::Outside;
+        if (a > ma && b > mb && a + b < kFar - ma - mb) return EShape::Inside;
+    } else if (plane.shape == ShapeParallelogram) {
+        if (a > kFar + ma || b > kFar + mb) return EShape::Outside;
+        if (a > ma && b > mb && a < kFar - ma && b < kFar - mb) return EShape::Inside;
+    }
+    return EShape::Unsure;
+}
+
 void CPlaneSearch::Build(const CModel& model) {
     planes_.clear();
     layerStart_.assign(1, 0);
@@ -24,6 +63,8 @@ void CPlaneSearch::Build(const CModel& model) {
                     edge1.step,
                     edge2.step,
                     0,
+                    0,
+                    0,
                     -1,
                     -1,
                     plane.shape,
@@ -41,6 +82,8 @@ void CPlaneSearch::Build(const CModel& model) {
                 continue;  // parallel edges: never hit
             }
             data.det = e1[data.i] * e2[data.j] - e1[data.j] * e2[data.i];
+            data.inverse1 = 1 / (data.det * data.length1);
+            data.inverse2 = 1 / (data.det * data.length2);
             planes_.push_back(data);
         }
         layerStart_.push_back(static_cast<uint32_t>(planes_.size()));
@@ -62,20 +105,8 @@ const CPlane* CPlaneSearch::FindNearest(uint32_t layer, const CRay& ray, const C
 
         const double D[3] = {ray.x + hit * ray.dx - plane.corner[0], ray.y + hit * ray.dy - plane.corner[1],
                              ray.z + hit * ray.dz - plane.corner[2]};
-        const int i = plane.i, j = plane.j;
-        double a = 0, b = 0;
-        const double lengthD = std::sqrt(D[0] * D[0] + D[1] * D[1] + D[2] * D[2]);
-        if (lengthD > 0) {
-            const double unitDi = D[i] / lengthD, unitDj = D[j] / lengthD;
-            a = ((unitDi * plane.e2[j] - unitDj * plane.e2[i]) / plane.det) * lengthD / plane.length1;
-            b = ((unitDj * plane.e1[i] - unitDi * plane.e1[j]) / plane.det) * lengthD / plane.length2;
-        }
-        bool inside = false;
-        if (plane.shape == ShapeTriangle)
-            inside = a >= 0 && b >= 0 && a + b - 1 <= 0.001;
-        else if (plane.shape == ShapeParallelogram)
-            inside = a >= 0 && b >= 0 && a - 1 <= 0.001 && b - 1 <= 0.001;
-        if (inside) {
+        const EShape estimate = EstimateShape(plane, D);
+        if (estimate == EShape::Inside || (estimate == EShape::Unsure && IsInShape(plane, D))) {
             best = hit;
             found = plane.plane;
         }

@@ -15,8 +15,10 @@ namespace brelix {
 //
 // A plane is a front-side hit exactly when HitTest (optics/formulas.h) says Front, and the distance is
 // HitTest's to the last bit. The cheap tests come first: a plane that faces away from the ray, lies
-// behind it or lies no nearer than the best hit so far cannot be the answer, so the square root and
-// divisions that place the hit in the plane's shape are made only for the planes that can.
+// behind it or lies no nearer than the best hit so far cannot be the answer. Then an estimate of the hit's
+// fractions along the edges, a few products with the plane's reciprocal determinants, places the hit in or
+// out of the shape; only a hit within a hair of the shape's edges (far more than the estimate's rounding)
+// is placed by HitTest's own square root and divisions.
 class CPlaneSearch {
 public:
     void Build(const CModel& model);
@@ -34,10 +36,17 @@ private:
         double e1[3], e2[3];
         double length1, length2;
         double det;  // e1[i] e2[j] - e1[j] e2[i]
+        double inverse1, inverse2;  // 1 / (det length1), 1 / (det length2)
         int i, j;
         uint32_t shape;
         const CPlane* plane;
     };
+    enum class EShape { Inside, Outside, Unsure };
+    // Whether the hit at offset D from the plane's corner lies in its shape, as HitTest decides it.
+    static bool IsInShape(const CPlaneData& plane, const double D[3]);
+    // The same decided cheaply, or Unsure within a hair of the shape's edges.
+    static EShape EstimateShape(const CPlaneData& plane, const double D[3]);
+
     std::vector<CPlaneData> planes_;
     // The planes of layer l are planes_[layerStart_[l]] up to planes_[layerStart_[l + 1]].
     std::vector<uint32_t> layerStart_;

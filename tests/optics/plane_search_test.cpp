@@ -24,8 +24,8 @@ const CPlane* NearestByHitTest(const CLayer& layer, const CRay& ray, const CPlan
     return found;
 }
 
-// Random planes (parallelograms and triangles, some with parallel edges, some without effect) and random
-// rays: the search finds the plane HitTest finds, at the same distance to the last bit.
+// Random planes (parallelograms and triangles, some with parallel edges, some without effect) and rays at
+// random or at their edges: the search finds the plane HitTest finds, at the same distance to the last bit.
 TEST(CPlaneSearch, FindsWhatHitTestFindsToTheLastBit) {
     uint32_t state = 12345;
     auto draw = [&](double lo, double hi) {
@@ -47,12 +47,25 @@ TEST(CPlaneSearch, FindsWhatHitTestFindsToTheLastBit) {
     search.Build(model);
     ASSERT_TRUE(search.IsBuilt());
     int hits = 0;
-    for (int r = 0; r < 20000; ++r) {
+    // Rays at random, and rays aimed at the edges, corners and tolerance lines of a plane, where the
+    // search places the hit as HitTest does, not by its estimate.
+    const double edgeFractions[] = {0, 1, 1.001, 0.5, 1e-17, 1.0010000000000001, 0.9990000000000001};
+    for (int r = 0; r < 40000; ++r) {
         CRay ray;
-        ray.SetPosition(draw(-4, 4), draw(-4, 4), draw(-4, 4));
-        ray.SetDirection(draw(-1, 1), draw(-1, 1), draw(-1, 1));
-        ray.Normalize();
         const uint32_t l = static_cast<uint32_t>(r % 3);
+        ray.SetPosition(draw(-4, 4), draw(-4, 4), draw(-4, 4));
+        if (r % 2 == 0) {
+            ray.SetDirection(draw(-1, 1), draw(-1, 1), draw(-1, 1));
+        } else {
+            const CPlane& target = model[l][static_cast<uint32_t>(r / 3 % 12)];
+            const double a = edgeFractions[r / 7 % 7], b = r % 5 == 1 ? draw(0, 1) : edgeFractions[r / 49 % 7];
+            const CRay& e1 = target.edge1;
+            const CRay& e2 = target.edge2;
+            ray.SetDirectionToward(e1.x + a * e1.dx * e1.step + b * e2.dx * e2.step,
+                                   e1.y + a * e1.dy * e1.step + b * e2.dy * e2.step,
+                                   e1.z + a * e1.dz * e1.step + b * e2.dz * e2.step);
+        }
+        ray.Normalize();
         const CPlane* skipped = r % 5 == 0 ? &model[l][static_cast<uint32_t>(r % 12)] : nullptr;
         double expectedT = 0, t = 0;
         const CPlane* expected = NearestByHitTest(model[l], ray, skipped, expectedT);
