@@ -158,16 +158,20 @@ namespace {
 
 // The sine and cosine of each angle a 15-bit draw gives, worked out once: the same values, bit for bit,
 // as working them out at every bounce, for a table lookup instead of three or four calls to the library.
+// Each sine beside its cosine: one cache line per lookup.
 struct CAngleTable {
+    struct CSineCosine {
+        double sine, cosine;
+    };
     template <class Angle>
     explicit CAngleTable(Angle angle) {
         for (int r = 0; r <= CRandom::Max; ++r) {
             const double a = angle(r);
-            sine[static_cast<size_t>(r)] = std::sin(a);
-            cosine[static_cast<size_t>(r)] = std::cos(a);
+            values[static_cast<size_t>(r)] = {std::sin(a), std::cos(a)};
         }
     }
-    std::array<double, CRandom::Max + 1> sine, cosine;
+    const CSineCosine& operator[](size_t r) const { return values[r]; }
+    std::array<CSineCosine, CRandom::Max + 1> values;
 };
 
 // A Lambertian bounce's azimuth and polar angle from its draws r1 and r2.
@@ -211,10 +215,9 @@ void LambertianDirection(const CPlane& plane, CRay& ray, double phi, double thet
 }
 
 void LambertianDirectionOfDraws(const CPlane& plane, CRay& ray, int r1, int r2) {
-    const CAngleTable& phi = LambertianAzimuths();
-    const CAngleTable& theta = LambertianPolarAngles();
-    const size_t i = static_cast<size_t>(r1), j = static_cast<size_t>(r2);
-    SetLambertianDirection(plane, ray, phi.cosine[i], phi.sine[i], theta.cosine[j], theta.sine[j]);
+    const auto& phi = LambertianAzimuths()[static_cast<size_t>(r1)];
+    const auto& theta = LambertianPolarAngles()[static_cast<size_t>(r2)];
+    SetLambertianDirection(plane, ray, phi.cosine, phi.sine, theta.cosine, theta.sine);
 }
 
 void IsotropicDirection(CRay& ray, CRandom& random) {
@@ -222,9 +225,9 @@ void IsotropicDirection(CRay& ray, CRandom& random) {
     const size_t r1 = static_cast<size_t>(random.Next());
     const size_t r2 = static_cast<size_t>(random.Next());
     // acos of a [0, 1] draw gives the upper hemisphere only; a third draw picks the hemisphere.
-    const CAngleTable& theta = IsotropicPolarAngles(DrawClosed(random) > 0.5);
-    const CAngleTable& phi = IsotropicAzimuths();
-    ray.SetDirection(theta.sine[r2] * phi.cosine[r1], theta.sine[r2] * phi.sine[r1], theta.cosine[r2]);
+    const auto& theta = IsotropicPolarAngles(DrawClosed(random) > 0.5)[r2];
+    const auto& phi = IsotropicAzimuths()[r1];
+    ray.SetDirection(theta.sine * phi.cosine, theta.sine * phi.sine, theta.cosine);
     ray.Normalize();
 }
 
