@@ -110,9 +110,6 @@ public:
     void AddRemainder(uint32_t index, double value) { Add(Remainder_, index, value); }
     void AddLost(uint32_t index, double value) { Add(Lost_, index, value); }
 
-    // The bytes a record of a list costs at most: its key and four tallies.
-    static constexpr uint64_t kMaxRecordBytes = sizeof(CResultKey) + 4 * sizeof(double);
-
 private:
     static constexpr uint32_t FirstBlock = 64;
     static constexpr int Blocks = 27;  // 64 * (2^27 - 1) records, far beyond any memory
