@@ -1,5 +1,6 @@
 #include "core/format.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 
@@ -25,20 +26,31 @@ std::string FormatFixed(double value, int width, int precision) {
 }
 
 void AppendFixed(std::string& out, double value, int precision) {
-    // value * 10^P is exact in the 64-bit significand of a long double (53 bits times at most 10), so
-    // its fraction tells the rounding exactly, ties to even as printf and to_chars round.
-    static constexpr long double kScale[] = {1, 10, 100, 1000};
-    const long double scaled = static_cast<long double>(std::fabs(value)) * kScale[precision >= 0 && precision <= 3 ? precision : 0];
-    if (precision < 0 || precision > 3 || !(scaled < 1e18L)) {
+    // value = m 2^e exactly, with m below 2^53; m 10^P stays below 2^63, so value 10^P = (m 10^P) 2^e is
+    // an integer shifted, and the bits shifted out round it exactly, ties to even as printf and to_chars
+    // round. Values too large for that (and NaN, infinities) take the general conversion.
+    static constexpr uint64_t kScale[] = {1, 10, 100, 1000};
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    const int biased = static_cast<int>(bits >> 52 & 0x7FF);
+    const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
+    const int e = biased == 0 ? -1074 : biased - 1075;
+    if (precision < 0 || precision > 3 || biased == 0x7FF || e > 0) {
         out += FormatFixed(value, 0, precision);
         return;
     }
-    uint64_t units = static_cast<uint64_t>(scaled);
-    const long double fraction = scaled - static_cast<long double>(units);
-    if (fraction > 0.5L || (fraction == 0.5L && units % 2 == 1)) ++units;
+    const uint64_t product = (biased == 0 ? fraction : fraction | uint64_t{1} << 52) * kScale[precision];
+    const int shift = -e;
+    uint64_t units = 0;
+    if (shift == 0) {
+        units = product;
+    } else if (shift < 64) {
+        units = product >> shift;
+        const uint64_t rest = product & ((uint64_t{1} << shift) - 1), half = uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && units % 2 == 1)) ++units;
+    }  // else below half a unit: rounds to 0
 
-    char digits[24];
-    char* end = digits + sizeof digits;
+    char digits[32];
+    char* const end = digits + sizeof digits;
     char* first = end;
     for (int d = 0; d < precision; ++d, units /= 10) *--first = static_cast<char>('0' + units % 10);
     if (precision > 0) *--first = '.';
@@ -46,7 +58,7 @@ void AppendFixed(std::string& out, double value, int precision) {
         *--first = static_cast<char>('0' + units % 10);
         units /= 10;
     } while (units > 0);
-    if (std::signbit(value)) *--first = '-';
+    if (bits >> 63) *--first = '-';
     out.append(first, static_cast<size_t>(end - first));
 }
 
