@@ -271,17 +271,11 @@ ETraced TraceBatch(CBatchList& list, uint32_t number, unsigned threads, CCliEnvi
 // True when every tally is a number; a NaN or infinite tally means the model holds values that the
 // checks before the trace could not rule out (such as lengths so large that their products overflow).
 bool TalliesAreFinite(const CModel& model) {
-    const auto finite = [](const CResultList& list) {
-        for (uint32_t k = 0; k < list.GetSize(); ++k)
-            if (!std::isfinite(list.Lost(k)) || !std::isfinite(list.Remainder(k)) || !std::isfinite(list.Absorbed(k)))
-                return false;
-        return true;
-    };
-    if (!finite(model.results)) return false;
+    if (!model.results.TalliesAreFinite()) return false;
     for (const CLayer& layer : model) {
-        if (!finite(layer.results)) return false;
+        if (!layer.results.TalliesAreFinite()) return false;
         for (const CPlane& plane : layer)
-            if (!finite(plane.results)) return false;
+            if (!plane.results.TalliesAreFinite()) return false;
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "core/result_list.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <ostream>
@@ -52,6 +54,21 @@ CResultKey CResultList::Key(uint32_t index) const {
     using R = CResultRecord;
     return {R::Load(key.wavelength), R::Load(key.azimuth), R::Load(key.declination), R::Load(key.x),
             R::Load(key.y),          R::Load(key.z),       R::Load(key.sourceIntensity)};
+}
+
+bool CResultList::TalliesAreFinite() const {
+    const uint32_t size = GetSize();
+    for (int shown : {Lost_, Remainder_, Absorbed_}) {
+        const auto& column = columns_[shown];
+        for (int block = 0; block < Blocks && BlockStart(block) < size; ++block) {
+            const double* values = column[block].load(std::memory_order_acquire);
+            if (!values) break;
+            const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(BlockSize(block)), size - BlockStart(block));
+            for (uint32_t k = 0; k < count; ++k)
+                if (!std::isfinite(CResultRecord::Load(values[k]))) return false;
+        }
+    }
+    return true;
 }
 
 void CResultList::Grow(uint32_t count) {

@@ -87,6 +87,8 @@ public:
     double Lost(uint32_t index) const { return Value(Lost_, index); }
     double PathLength(uint32_t index) const { return Value(PathLength_, index); }
     CResultKey Key(uint32_t index) const;
+    // True when every lost, remainder and absorbed tally (what a results table shows) is a finite number.
+    bool TalliesAreFinite() const;
 
     // Appends a record with a key and zero tallies; returns its index. Writer only; the list keeps its
     // own keys.
