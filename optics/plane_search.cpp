@@ -45,11 +45,11 @@ CPlaneSearch::EShape CPlaneSearch::EstimateShape(const CPlaneData& plane, const 
     return EShape::Unsure;
 }
 
-void CPlaneSearch::Build(const CModel& model) {
+void CPlaneSearch::Build(CModel& model) {
     planes_.clear();
     layerStart_.assign(1, 0);
-    for (const CLayer& layer : model) {
-        for (const CPlane& plane : layer) {
+    for (CLayer& layer : model) {
+        for (CPlane& plane : layer) {
             if (IsPlaneWithoutEffect(plane, layer)) continue;
             CPlaneData data;
             const CRay& n = plane.normal;
@@ -90,9 +90,9 @@ void CPlaneSearch::Build(const CModel& model) {
     }
 }
 
-const CPlane* CPlaneSearch::FindNearest(uint32_t layer, const CRay& ray, const CPlane* skipped, double& t) const {
+CPlane* CPlaneSearch::FindNearest(uint32_t layer, const CRay& ray, const CPlane* skipped, double& t) const {
     if (uint64_t{layer} + 1 >= layerStart_.size()) return nullptr;
-    const CPlane* found = nullptr;
+    CPlane* found = nullptr;
     double best = 99999999999999.9;
     for (uint32_t k = layerStart_[layer]; k < layerStart_[layer + 1]; ++k) {
         const CPlaneData& plane = planes_[k];

@@ -21,12 +21,12 @@ namespace brelix {
 // is placed by HitTest's own square root and divisions.
 class CPlaneSearch {
 public:
-    void Build(const CModel& model);
+    void Build(CModel& model);
     bool IsBuilt() const { return !layerStart_.empty(); }
 
     // The nearest plane of layer `layer` the ray meets on its front side, leaving out `skipped`, or null;
     // `t` is then its distance.
-    const CPlane* FindNearest(uint32_t layer, const CRay& ray, const CPlane* skipped, double& t) const;
+    CPlane* FindNearest(uint32_t layer, const CRay& ray, const CPlane* skipped, double& t) const;
 
 private:
     struct CPlaneData {
@@ -39,7 +39,7 @@ private:
         double inverse1, inverse2;  // 1 / (det length1), 1 / (det length2)
         int i, j;
         uint32_t shape;
-        const CPlane* plane;
+        CPlane* plane;
     };
     enum class EShape { Inside, Outside, Unsure };
     // Whether the hit at offset D from the plane's corner lies in its shape, as HitTest decides it.

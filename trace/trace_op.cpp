@@ -75,7 +75,7 @@ void TraceOp(CTraceContext& context, double threshold) {
     CPlane* found = nullptr;
     if (layer) {
         double t = 0;
-        found = const_cast<CPlane*>(batch.planeSearch.FindNearest(static_cast<uint32_t>(ray.layer), ray, ray.lastPlane, t));
+        found = batch.planeSearch.FindNearest(static_cast<uint32_t>(ray.layer), ray, ray.lastPlane, t);
         if (found) ray.step = t;
     }
     ray.lastPlane = found;
