@@ -158,8 +158,15 @@ private:
 // and hands out chunks no further ahead of the next to add than a few per thread.
 class CChunkMerger {
 public:
-    CChunkMerger(CBatch& batch, uint64_t chunks, uint64_t window)
-        : batch_(batch), columns_(ColumnsOf(batch.model)), chunks_(chunks), window_(window) {}
+    CChunkMerger(CBatch& batch, uint64_t rays, uint64_t chunkRays, uint64_t window)
+        : batch_(batch),
+          columns_(ColumnsOf(batch.model)),
+          rays_(rays),
+          chunkRays_(chunkRays),
+          chunks_((rays + chunkRays - 1) / chunkRays),
+          window_(window) {
+        batch.pendingRays.store(static_cast<uint32_t>(std::min<uint64_t>(rays, UINT32_MAX)), std::memory_order_relaxed);
+    }
 
     // The next chunk to trace, or false when none is left; waits while too far ahead.
     bool Take(uint64_t& chunk) {
@@ -178,6 +185,9 @@ public:
             waiting_.erase(at);
             ++merged_;
         }
+        // The source rays of the chunks not added yet, for the progress line.
+        const uint64_t left = rays_ - std::min(rays_, merged_ * chunkRays_);
+        batch_.pendingRays.store(static_cast<uint32_t>(std::min<uint64_t>(left, UINT32_MAX)), std::memory_order_relaxed);
         added_.notify_all();
     }
 
@@ -202,7 +212,7 @@ private:
 
     CBatch& batch_;
     const std::vector<CColumn> columns_;
-    const uint64_t chunks_, window_;
+    const uint64_t rays_, chunkRays_, chunks_, window_;
     std::mutex mutex_;
     std::condition_variable added_;
     uint64_t next_ = 0, merged_ = 0;
@@ -237,7 +247,7 @@ CParallelTrace TraceInParallel(CBatch& batch, unsigned threads, const std::atomi
     const uint64_t chunks = (rays + chunkRays - 1) / chunkRays;
     threads = static_cast<unsigned>(std::clamp<uint64_t>(chunks, 1, std::max(threads, 1u)));
 
-    CChunkMerger merger(batch, chunks, 4 * uint64_t{threads});
+    CChunkMerger merger(batch, rays, chunkRays, 4 * uint64_t{threads});
     std::atomic<uint32_t> failed{0};
     const auto work = [&] {
         try {
