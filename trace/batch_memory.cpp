@@ -72,7 +72,18 @@ std::string BatchMemoryProblem(const CBatch& batch, uint64_t available) {
                    FormatBytes(available) + " is available. Use smaller subdivisions";
     }
 
-    // Source rays are made one at a time and cost nothing until launched; their rows are held.
+    // Source rays are made one at a time and cost nothing until launched; their rows are held. Each value
+    // of a sweep makes rows of its own, so no sweep is walked further than the rows memory could hold.
+    if (CountSourceRays(batch, 0) == 0) return {};
+    const uint64_t rowLimit = std::min<uint64_t>(kMaxSourceRays, available / ResultRowBytes(batch));
+    for (const CSweep* sweep : {&batch.wavelengthSweep, &batch.xSweep, &batch.ySweep, &batch.zSweep,
+                                &batch.azimuthSweep, &batch.declinationSweep}) {
+        if (sweep == &batch.wavelengthSweep && batch.useSpectrumFile) continue;
+        if (CountSweepValues(*sweep, rowLimit) > rowLimit)
+            return "its sweeps give more than " + FormatInt(static_cast<int64_t>(rowLimit)) +
+                   " results rows, more than the " + FormatBytes(available) +
+                   " of memory available can hold. Use larger steps or narrower ranges";
+    }
     const uint64_t sources = CountSourceRays(batch, kMaxSourceRays);
     if (sources > kMaxSourceRays)
         return "its sweeps give more than " + FormatInt(static_cast<int64_t>(kMaxSourceRays)) +
@@ -96,12 +107,16 @@ uint64_t QueueHeadroom(const CBatch& batch) {
     return rays;
 }
 
-uint64_t BatchMemoryBytes(const CBatch& batch, uint64_t rows) {
+uint64_t ResultRowBytes(const CBatch& batch) {
     // A row is a key, the model's lost and remainder, and one tally in each layer (absorbed, or the path
     // length) and plane (absorbed); the lists of a layer or plane share the model's keys.
     uint64_t tallies = 2;
     for (const CLayer& layer : batch.model) tallies += 1 + layer.GetCount();
-    const uint64_t rowBytes = sizeof(CResultKey) + tallies * sizeof(double) + kKeyIndexBytes;
+    return sizeof(CResultKey) + tallies * sizeof(double) + kKeyIndexBytes;
+}
+
+uint64_t BatchMemoryBytes(const CBatch& batch, uint64_t rows) {
+    const uint64_t rowBytes = ResultRowBytes(batch);
     // The sweep values, and the wavelengths with their weights and rows.
     uint64_t values = batch.useSpectrumFile ? 3 * uint64_t{batch.spectrum.GetCount()}
                                             : 3 * CountSweepValues(batch.wavelengthSweep, kMaxSourceRays);

@@ -12,6 +12,10 @@ namespace brelix {
 // left behind per interface divide.
 uint64_t QueueHeadroom(const CBatch& batch);
 
+// The bytes of one results row of the batch: its key, its tallies in the model, every layer and plane,
+// and its share of the key index.
+uint64_t ResultRowBytes(const CBatch& batch);
+
 // The memory a batch comes to hold with `rows` results rows: the rows (a key, and the tallies the model,
 // its layers and planes add to), the index of their keys, the queue of rays in flight with its headroom,
 // and the sweep values its source rays are made from. Source rays themselves are made when launched.

@@ -130,7 +130,10 @@ void CheckPlane(CValueCheck& check, const CModel& model, uint32_t l, uint32_t p)
         columns = {{kReflectance, {&Reflectance, kReflectanceRule}}};
     else if (plane.planeType == PlanarSingleLayerAR)
         columns = {{kCoatingIndex, {&CoatingIndex, kCoatingIndexRule}}, {kCoatingThickness, {&Sized, kSizedRule}}};
-    for (const auto& [column, rule] : columns) {
+    for (const auto& entry : columns) {
+        // Named references, not a structured binding: clang before 16 cannot capture those in a lambda.
+        const CColumn& column = entry.first;
+        const auto& rule = entry.second;
         ForEachUsed(data, table, data.tableCount, column, where, [&](double v, const std::string& at) {
             check.Sized(v, at, column.name);
             check.Check(v, rule.first, rule.second, at, column.name);

@@ -39,14 +39,21 @@ uint64_t CountSweepValues(const CSweep& sweep, uint64_t limit, bool* stalls) {
 }
 
 uint64_t CountSourceRays(const CBatch& batch, uint64_t limit) {
-    uint64_t wavelengths = CountSweepValues(batch.wavelengthSweep, limit);
+    // An empty sweep empties the batch however long the others are: looked for before any is walked.
+    for (const CSweep* sweep : {&batch.xSweep, &batch.ySweep, &batch.zSweep, &batch.azimuthSweep,
+                                &batch.declinationSweep})
+        if (CountSweepValues(*sweep, 0) == 0) return 0;
+    uint64_t wavelengths = 0;
     if (batch.useSpectrumFile) {
         const uint64_t points = batch.spectrum.GetCount();
         // The wavelength sweep's guard also ends the loop over the spectrum's points.
         const bool steps = !(batch.wavelengthSweep.stop < batch.wavelengthSweep.start) &&
                            batch.wavelengthSweep.step > 0;
         wavelengths = points == 0 ? 0 : steps ? points : 1;
+    } else if (CountSweepValues(batch.wavelengthSweep, 0) > 0) {
+        wavelengths = CountSweepValues(batch.wavelengthSweep, limit);
     }
+    if (wavelengths == 0) return 0;
     uint64_t total = wavelengths;
     for (const CSweep* sweep : {&batch.azimuthSweep, &batch.declinationSweep, &batch.xSweep, &batch.ySweep,
                                 &batch.zSweep}) {

@@ -105,7 +105,15 @@ TEST(BatchCheck, RefusesWhatWouldMakeNaNNeverEndOrNotFit) {
              b.subdivideTheta = b.subdivideXi = 10000000;
          },
          "a Lambertian reflection splits a ray into Subdivide (theta) x Subdivide (xi) = 10000000 x 10000000 rays"},
-        {[](CBatch& b) { b.xSweep = {0, 3e9, 1, 0}; }, "source rays, more than"},
+        {[](CBatch& b) { b.xSweep = {0, 3e9, 1, 0}; }, "results rows, more than the"},
+        {[](CBatch& b) {
+             // Three million rows, fine; but three billion source rays, more than a batch can count.
+             b.xSweep = {0, 3e6, 1, 0};
+             b.useSpectrumFile = 1;
+             b.wavelengthSweep = {0, 1, 1, 0};
+             for (int r = 0; r < 1000; ++r) b.spectrum.InsertSorted(600, 1.0);
+         },
+         "source rays, more than a batch can hold"},
     };
     for (const auto& [spoil, expected] : cases) {
         SCOPED_TRACE(expected);
@@ -155,7 +163,9 @@ TEST(BatchCheck, RowsMustFitTheMemoryAvailable) {
     SetNormalIncidenceSources(batch, 10000000);
     batch.useSpectrumFile = 0;
     EXPECT_FALSE(CheckBatch(batch, error, k100MB));
-    EXPECT_NE(error.find("its 10000000 source rays give 10000000 results rows"), std::string::npos) << error;
+    EXPECT_NE(error.find("its sweeps give more than 625000 results rows, more than the 100.0 MB of memory"),
+              std::string::npos)
+        << error;
 }
 
 TEST(BatchCheck, MemoryEstimateCountsRowsQueueAndSplits) {
