@@ -254,7 +254,14 @@ CParallelTrace TraceInParallel(CBatch& batch, unsigned threads, const std::atomi
             CChunkTracer tracer(batch, stop, failed);
             for (uint64_t chunk; merger.Take(chunk);) {
                 CChunkTallies tallies;
-                tracer.Trace(chunk * chunkRays, std::min(rays, (chunk + 1) * chunkRays), tallies);
+                try {
+                    tracer.Trace(chunk * chunkRays, std::min(rays, (chunk + 1) * chunkRays), tallies);
+                } catch (const std::bad_alloc&) {
+                    // The chunk is still handed back, or the chunks after it would wait for it for ever.
+                    failed.store(1);
+                    tallies = CChunkTallies();
+                    tallies.halted = true;
+                }
                 merger.Finish(chunk, std::move(tallies));
             }
         } catch (const std::bad_alloc&) {
