@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/runner.h"
+#include "core/batch_list.h"
 
 namespace {
 
@@ -22,6 +23,12 @@ extern "C" void OnInterrupt(int) {
 int main(int argc, char** argv) {
     std::signal(SIGINT, OnInterrupt);
     std::vector<std::string> args(argv + 1, argv + argc);
-    brelix::CCliEnvironment environment{std::cout, std::cerr, isatty(STDERR_FILENO) != 0, &interrupted};
-    return brelix::RunCli(args, environment);
+    std::unique_ptr<brelix::CBatchList> document;
+    brelix::CCliEnvironment environment{std::cout, std::cerr, isatty(STDERR_FILENO) != 0, &interrupted, &document};
+    const int exit = brelix::RunCli(args, environment);
+    // The document's memory goes back with the process, at once; freeing it record by record would only
+    // keep the user waiting.
+    std::cout.flush();
+    std::cerr.flush();
+    std::_Exit(exit);
 }

@@ -5,6 +5,7 @@
 #include <new>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "document/results_export.h"
 #include "optics/plane_models.h"
 #include "trace/batch_check.h"
+#include "trace/parallel_trace.h"
 #include "trace/ray_sources.h"
 #include "trace/trace_op.h"
 
@@ -34,7 +36,7 @@ constexpr const char* kUsage =
     "Run 'brelix-cli COMMAND --help' for a command's options.\n";
 
 constexpr const char* kTraceUsage =
-    "Usage: brelix-cli trace DOC [--batch N | --all] [--seed S] [--export] [--quiet]\n"
+    "Usage: brelix-cli trace DOC [--batch N | --all] [--seed S] [--threads N] [--export] [--quiet]\n"
     "\n"
     "Traces batches of the document DOC with the rules of the desktop application (the trace\n"
     "stops when every ray is finished) and prints each batch's results table, in the columns\n"
@@ -46,15 +48,22 @@ constexpr const char* kTraceUsage =
     "  --all       trace every batch in turn\n"
     "  --seed S    the random seed (0 to 4294967295); documents do not store seeds, so\n"
     "              the default is 0 and a trace is reproducible\n"
+    "  --threads N trace on N threads; the default is every core. Each source ray then has a\n"
+    "              random generator of its own, seeded from S and the ray's number, so the\n"
+    "              results are the same, to the last bit, for any N; but they are another\n"
+    "              sample than the desktop application's, which runs one generator through\n"
+    "              all rays: equally valid, not equal. --threads 0 traces on one worker as\n"
+    "              the application traces, with its results\n"
     "  --export    also write the results files beside the document, one per batch\n"
     "              traced to its end, named DOC_<batch name>.bxo, as \"Export Results\" does\n"
     "  --quiet     no progress line and no summary on standard error\n"
     "\n"
     "A batch whose values would give no sensible results (a value that is not a finite\n"
-    "number, a sweep that never ends, more rays than memory holds) is refused with the\n"
-    "reason. A trace stopped early (Ctrl-C, or memory running out) prints its table with\n"
-    "the rays still in flight counted as remainder, and exports nothing. A ray's path ends,\n"
-    "as remainder, after 100000 interactions; the runner says how many rays ended so.\n"
+    "number, a sweep that never ends, more results rows than memory holds) is refused\n"
+    "with the reason. A trace stopped early (Ctrl-C, or memory running out) prints its\n"
+    "table with the rays still in flight counted as remainder, and exports nothing. A\n"
+    "ray's path ends, as remainder, after 100000 interactions; the runner says how many\n"
+    "rays ended so.\n"
     "\n"
     "Exit codes: 0 success, 2 bad usage, 3 document unreadable, 4 results not written\n"
     "(files or standard output), 5 a batch could not be traced or not to its end,\n"
@@ -69,6 +78,8 @@ constexpr const char* kInfoUsage =
     "A batch that could not be traced says why; a plane that does nothing to rays says so.\n"
     "\n"
     "Exit codes: 0 success, 2 bad usage, 3 document unreadable, 4 standard output not written.\n";
+
+constexpr uint32_t kMaxThreads = 1024;
 
 // Prints engine messages on standard error and remembers that one came.
 class CCliMessages : public IMessages {
@@ -136,41 +147,23 @@ enum class ETraced {
 
 // A trace given up early leaves rays in flight: they end as remainder, so that every row of the table
 // still accounts for all the intensity launched under its key.
-void EndRaysInFlight(CBatch& batch, const std::string& label, const char* why, CCliEnvironment& env) {
-    const CInFlight inFlight = EndQueuedRaysAsRemainder(batch);
+void ReportRaysInFlight(const CInFlight& inFlight, const std::string& label, const char* why, CCliEnvironment& env) {
     env.err << "brelix-cli: " << label << " " << why << ": " << inFlight.rays << " rays in flight (intensity "
             << Number(inFlight.intensity) << ") are counted as remainder, so its table is incomplete.\n";
 }
 
-// Traces one batch on the document's worker.
-ETraced TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool quiet) {
-    CBatch& batch = list[number];
-    const std::string label = "batch " + FormatInt(number) + " (" + Quoted(batch.name) + ")";
-    if (batch.model.GetCount() == 0) {
-        env.err << "brelix-cli: " << label << " has no layers: there is nothing to trace.\n";
-        return ETraced::Refused;
-    }
-
-    CCliMessages messages(env.err);
-    CNullSurface surface;
-    CThTrace& worker = list.worker;
+// Shows the progress line every quarter of a second while `running` says so, and asks for a stop on
+// Ctrl-C; true when it was pressed.
+template <class Running, class Stop>
+bool WatchTrace(const CBatch& batch, const std::string& label, CCliEnvironment& env, bool progress,
+                Running&& running, Stop&& stop) {
     const auto started = std::chrono::steady_clock::now();
-    list.SetCurrent(number);
-    // Nobody watches: drawing would only cost time (it draws no random numbers, so results are the same).
-    batch.drawOnRaytrace = 0;
-    batch.tracing = 1;
-    worker.batchRequest = 1;
-    worker.Start(&batch, &surface, &messages);
-    worker.Resume();
-
-    const bool progress = env.errIsTerminal && !quiet;
-    bool interrupted = false;
     auto lastShown = started;
-    while (worker.IsAlive()) {
+    while (running()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (env.interrupted && env.interrupted->load()) {
-            interrupted = true;
-            break;
+            stop();
+            return true;
         }
         const auto now = std::chrono::steady_clock::now();
         if (progress && now - lastShown >= std::chrono::milliseconds(250)) {
@@ -179,20 +172,94 @@ ETraced TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool
                     << " pending rays, " << Elapsed(now - started) << "   " << std::flush;
         }
     }
+    return false;
+}
+
+// Traces one batch on the document's worker, as the desktop application does.
+ETraced TraceOnWorker(CBatchList& list, CBatch& batch, const std::string& label, CCliEnvironment& env,
+                      bool progress) {
+    CCliMessages messages(env.err);
+    CNullSurface surface;
+    CThTrace& worker = list.worker;
+    batch.tracing = 1;
+    worker.batchRequest = 1;
+    worker.Start(&batch, &surface, &messages);
+    worker.Resume();
+    const bool interrupted = WatchTrace(
+        batch, label, env, progress, [&] { return worker.IsAlive(); }, [] {});
     // Joined from here on: the batch is the runner's alone.
     worker.Stop();
     if (progress) env.err << "\r" << std::string(79, ' ') << "\r";
     if (worker.failure.load() == CThTrace::BatchRefused) return ETraced::Refused;
+    if (interrupted) {
+        ReportRaysInFlight(EndQueuedRaysAsRemainder(batch), label, "was stopped early", env);
+        return ETraced::Interrupted;
+    }
+    if (worker.failure.load() == CThTrace::OutOfMemory) {
+        ReportRaysInFlight(EndQueuedRaysAsRemainder(batch), label, "ran out of memory", env);
+        return ETraced::Failed;
+    }
+    return ETraced::Complete;
+}
 
-    const ETraced traced = interrupted                                        ? ETraced::Interrupted
-                           : worker.failure.load() == CThTrace::OutOfMemory ? ETraced::Failed
-                                                                              : ETraced::Complete;
+// Traces one batch on `threads` threads, each source ray with a generator of its own.
+ETraced TraceOnThreads(CBatch& batch, unsigned threads, const std::string& label, CCliEnvironment& env,
+                       bool progress) {
+    std::atomic<uint32_t> stop{0};
+    std::atomic<bool> running{true};
+    CParallelTrace outcome;
+    std::thread tracing([&] {
+        try {
+            outcome = TraceInParallel(batch, threads, &stop);
+        } catch (const std::bad_alloc&) {
+            outcome.end = CParallelTrace::OutOfMemory;
+        }
+        running.store(false);
+    });
+    const bool interrupted = WatchTrace(
+        batch, label, env, progress, [&] { return running.load(); }, [&] { stop.store(1); });
+    tracing.join();
+    if (progress) env.err << "\r" << std::string(79, ' ') << "\r";
+    const CInFlight inFlight{outcome.raysInFlight, outcome.intensityInFlight};
+    switch (outcome.end) {
+        case CParallelTrace::Refused:
+            env.err << "brelix-cli: " << outcome.error << "\n";
+            return ETraced::Refused;
+        case CParallelTrace::OutOfMemory:
+            env.err << "brelix-cli: not enough memory to go on tracing " << label << ".\n";
+            ReportRaysInFlight(inFlight, label, "ran out of memory", env);
+            return ETraced::Failed;
+        case CParallelTrace::Stopped:
+            ReportRaysInFlight(inFlight, label, "was stopped early", env);
+            return ETraced::Interrupted;
+        case CParallelTrace::Complete:
+            break;
+    }
+    // A stop asked for after the last ray leaves nothing in flight, but the run was still interrupted.
+    return interrupted ? ETraced::Interrupted : ETraced::Complete;
+}
+
+// Traces one batch on the document's worker (threads 0) or on threads.
+ETraced TraceBatch(CBatchList& list, uint32_t number, unsigned threads, CCliEnvironment& env, bool quiet) {
+    CBatch& batch = list[number];
+    const std::string label = "batch " + FormatInt(number) + " (" + Quoted(batch.name) + ")";
+    if (batch.model.GetCount() == 0) {
+        env.err << "brelix-cli: " << label << " has no layers: there is nothing to trace.\n";
+        return ETraced::Refused;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    list.SetCurrent(number);
+    // Nobody watches: drawing would only cost time (it draws no random numbers, so results are the same).
+    batch.drawOnRaytrace = 0;
+    const bool progress = env.errIsTerminal && !quiet;
+    const ETraced traced = threads == 0 ? TraceOnWorker(list, batch, label, env, progress)
+                                        : TraceOnThreads(batch, threads, label, env, progress);
+    if (traced == ETraced::Refused) return traced;
     if (!quiet) {
         env.err << label << ": " << batch.traceOps.load() << " trace ops in "
-                << Elapsed(std::chrono::steady_clock::now() - started) << ", seed " << batch.seed.load() << "\n";
+                << Elapsed(std::chrono::steady_clock::now() - started) << ", seed " << batch.seed.load()
+                << (threads == 0 ? std::string() : ", " + FormatInt(threads) + " threads") << "\n";
     }
-    if (traced == ETraced::Interrupted) EndRaysInFlight(batch, label, "was stopped early", env);
-    if (traced == ETraced::Failed) EndRaysInFlight(batch, label, "ran out of memory", env);
     if (traced == ETraced::Complete && batch.model.results.GetSize() == 0)
         env.err << "brelix-cli: " << label << " has no source rays: the Stop of one of its sweeps is below its Start.\n";
     if (const uint64_t expired = batch.expiredRays.load()) {
@@ -205,18 +272,11 @@ ETraced TraceBatch(CBatchList& list, uint32_t number, CCliEnvironment& env, bool
 // True when every tally is a number; a NaN or infinite tally means the model holds values that the
 // checks before the trace could not rule out (such as lengths so large that their products overflow).
 bool TalliesAreFinite(const CModel& model) {
-    const auto finite = [](const CResultList& list) {
-        for (uint32_t k = 0; k < list.GetSize(); ++k) {
-            const CResultRecord r = list[k].Snapshot();
-            if (!std::isfinite(r.lost) || !std::isfinite(r.remainder) || !std::isfinite(r.absorbed)) return false;
-        }
-        return true;
-    };
-    if (!finite(model.results)) return false;
+    if (!model.results.TalliesAreFinite()) return false;
     for (const CLayer& layer : model) {
-        if (!finite(layer.results)) return false;
+        if (!layer.results.TalliesAreFinite()) return false;
         for (const CPlane& plane : layer)
-            if (!finite(plane.results)) return false;
+            if (!plane.results.TalliesAreFinite()) return false;
     }
     return true;
 }
@@ -232,6 +292,7 @@ bool Written(CCliEnvironment& env) {
 int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     std::optional<std::string> path;
     std::optional<uint32_t> batchNumber, seed;
+    unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     bool all = false, exportResults = false, quiet = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -243,6 +304,13 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
             const std::optional<uint32_t> value = ParseUnsigned<uint32_t>(args[++i]);
             if (!value) return Usage(env, arg + " needs a whole number from 0, not '" + args[i] + "'.", "trace");
             (arg == "--batch" ? batchNumber : seed) = value;
+        } else if (arg == "--threads") {
+            if (i + 1 == args.size()) return Usage(env, arg + " needs a number.", "trace");
+            const std::optional<uint32_t> value = ParseUnsigned<uint32_t>(args[++i]);
+            if (!value || *value > kMaxThreads)
+                return Usage(env, arg + " needs a whole number from 0 to " + FormatInt(kMaxThreads) + ", not '" + args[i] + "'.",
+                             "trace");
+            threads = *value;
         } else if (arg == "--all") {
             all = true;
         } else if (arg == "--export") {
@@ -260,7 +328,17 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     if (!path) return Usage(env, "which document? Name it: brelix-cli trace DOC.", "trace");
     if (all && batchNumber) return Usage(env, "--batch and --all cannot be used together.", "trace");
 
-    CBatchList list;
+    // Freeing millions of result records at the end is work nobody waits for: the caller may keep the
+    // document until the process ends.
+    std::unique_ptr<CBatchList> document = std::make_unique<CBatchList>();
+    CBatchList& list = *document;
+    struct CKeep {
+        std::unique_ptr<CBatchList>& document;
+        std::unique_ptr<CBatchList>* keep;
+        ~CKeep() {
+            if (keep) *keep = std::move(document);
+        }
+    } keep{document, env.keepDocument};
     if (!OpenOrReport(*path, list, env)) return ExitUnreadable;
     if (batchNumber && *batchNumber >= list.GetCount()) {
         return Usage(env,
@@ -282,13 +360,16 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     for (size_t i = 0; i < chosen.size() && !interrupted; ++i) {
         CBatch& batch = list[chosen[i]];
         if (seed) batch.seed = *seed;
-        const ETraced traced = TraceBatch(list, chosen[i], env, quiet);
+        const ETraced traced = TraceBatch(list, chosen[i], threads, env, quiet);
         if (traced == ETraced::Refused) {
             exit = ExitNotTraced;
             continue;
         }
         if (i > 0) env.out << "\n";
-        env.out << FormatBatchResults(batch, chosen[i]);
+        WriteBatchResults(batch, chosen[i], [&env](std::string_view piece) {
+            env.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            return static_cast<bool>(env.out);
+        });
         if (!Written(env)) return ExitNotWritten;
         if (traced == ETraced::Interrupted) interrupted = true;
         if (traced == ETraced::Failed) exit = ExitNotTraced;

@@ -2,10 +2,13 @@
 
 #include <atomic>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace brelix {
+
+class CBatchList;
 
 // Exit codes of brelix-cli.
 enum ECliExit : int {
@@ -24,6 +27,9 @@ struct CCliEnvironment {
     bool errIsTerminal = false;
     // Set (by a signal handler) to ask a running trace to stop.
     const std::atomic<bool>* interrupted = nullptr;
+    // When set, the traced document is handed over here instead of being freed: a process about to end
+    // need not free it.
+    std::unique_ptr<CBatchList>* keepDocument = nullptr;
 };
 
 // Runs brelix-cli with its arguments (without the program name); returns the exit code.

@@ -7,7 +7,9 @@
 #include "core/model.h"
 #include "core/shared_value.h"
 #include "core/ray_queue.h"
+#include "core/source_rays.h"
 #include "core/spectrum.h"
+#include "optics/plane_search.h"
 #include "view/draw_tools.h"
 
 namespace brelix {
@@ -39,7 +41,11 @@ public:
 
     CModel model;
     CDrawTools drawTools;
+    // The rays in flight, and the source rays still to launch (made one at a time, from their index).
     CRayQueue rayQueue;
+    CSourceRays sources;
+    // The planes laid out for the trace ops' plane search when the batch starts.
+    CPlaneSearch planeSearch;
     std::string name;
     CSweep wavelengthSweep;
     CSweep xSweep;

@@ -16,6 +16,8 @@ std::string FormatFixed(double value, int width, int precision);
 std::string FormatGeneral(double value, int precision = 6);
 // "%.Pe": one digit before the point, then an exponent of at least two digits ("1e+02", "2.50e-07").
 std::string FormatExponent(double value, int precision);
+// "%.Pf" appended to `out`, for P from 0 to 3 quickly: a results table writes millions of them.
+void AppendFixed(std::string& out, double value, int precision);
 // "%Wd" (width 0 for plain "%d")
 std::string FormatInt(int64_t value, int width = 0);
 // "%Ws": right-aligned in a field of at least `width` characters.

@@ -1,5 +1,6 @@
 #include "core/model.h"
 
+#include <bit>
 #include <functional>
 
 #include "core/format.h"
@@ -111,26 +112,71 @@ void CModel::CopyFrom(const CModel& other) {
     SetCurrent(other.GetCurrent());
 }
 
-size_t CModel::KeyHash::operator()(const CResultKey& key) const {
+namespace {
+
+size_t HashOf(const CResultKey& key) {
     size_t h = 0;
     for (double v : {key.wavelength, key.azimuth, key.declination, key.x, key.y, key.z, key.sourceIntensity})
         h = h * 1000003u ^ std::hash<double>{}(v + 0.0);  // + 0.0 makes -0 hash like 0, as it compares
-    return h;
+    // The low bits pick the slot: mix the high ones in.
+    return h ^ (h >> 29) ^ (h >> 47);
 }
 
-int32_t CModel::FindOrAddResult(const CRay& ray) {
-    const CResultKey key = CResultKey::Of(ray);
-    if (auto found = resultIndex_.find(key); found != resultIndex_.end()) return found->second;
+}  // namespace
 
-    const int32_t index = static_cast<int32_t>(results.Append(ResultModel, key));
+size_t CModel::SlotOf(const CResultKey& key) const {
+    const size_t mask = keySlots_.size() - 1;
+    for (size_t slot = HashOf(key) & mask;; slot = (slot + 1) & mask)
+        if (keySlots_[slot] == 0 || results.Key(keySlots_[slot] - 1) == key) return slot;
+}
+
+void CModel::IndexRecords(uint32_t count) {
+    // Room for one more key, so that a new key can take its slot at once.
+    if (keySlots_.size() < 2 * (uint64_t{count} + 1)) {
+        keySlots_.assign(std::bit_ceil(2 * (uint64_t{count} + 1)), 0);
+        indexed_ = 0;
+    }
+    for (; indexed_ < count; ++indexed_) {
+        const size_t slot = SlotOf(results.Key(indexed_));
+        if (keySlots_[slot] == 0) keySlots_[slot] = indexed_ + 1;
+    }
+}
+
+int32_t CModel::FindOrAddResult(const CResultKey& key) {
+    const uint32_t size = results.GetSize();
+    IndexRecords(size);
+    const size_t slot = SlotOf(key);
+    if (keySlots_[slot] != 0) return static_cast<int32_t>(keySlots_[slot] - 1);
+
+    const uint32_t index = AppendNewResult(key);
+    ShareResults();
+    keySlots_[slot] = index + 1;
+    indexed_ = index + 1;
+    return static_cast<int32_t>(index);
+}
+
+void CModel::ReserveResults(uint32_t count) {
+    results.Reserve(count);
+    for (CLayer& layer : *this) {
+        layer.results.AppendSharingKeys(ResultLayer, results, 0);
+        layer.results.Reserve(count);
+        for (CPlane& plane : layer) {
+            plane.results.AppendSharingKeys(ResultPlane, results, 0);
+            plane.results.Reserve(count);
+        }
+    }
+}
+
+uint32_t CModel::AppendNewResult(const CResultKey& key) { return results.Append(ResultModel, key); }
+
+void CModel::ShareResults() {
     // The records of one key sit at the same index in every list: all lists are emptied together and
     // grow together.
+    const uint32_t count = results.GetSize();
     for (CLayer& layer : *this) {
-        layer.results.Append(ResultLayer, key);
-        for (CPlane& plane : layer) plane.results.Append(ResultPlane, key);
+        layer.results.AppendSharingKeys(ResultLayer, results, count);
+        for (CPlane& plane : layer) plane.results.AppendSharingKeys(ResultPlane, results, count);
     }
-    resultIndex_.emplace(key, index);
-    return index;
 }
 
 void CModel::ClearResults() {
@@ -139,7 +185,8 @@ void CModel::ClearResults() {
         layer.results.Clear();
         for (CPlane& plane : layer) plane.results.Clear();
     }
-    resultIndex_.clear();
+    std::vector<uint32_t>().swap(keySlots_);
+    indexed_ = 0;
 }
 
 }  // namespace brelix

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "core/optical_data.h"
 #include "core/owning_list.h"
@@ -144,9 +144,17 @@ public:
     void CopyFrom(const CModel& other);
 
     // The index of the result records for the ray's key, creating the records in the model and in every
-    // layer and plane when the key is new.
-    int32_t FindOrAddResult(const CRay& ray);
-    // Destroys the records of the model, its layers and their planes.
+    // layer and plane when the key is new. One lookup per key.
+    int32_t FindOrAddResult(const CRay& ray) { return FindOrAddResult(CResultKey::Of(ray)); }
+    int32_t FindOrAddResult(const CResultKey& key);
+    // Makes room for `count` records in the model and in every layer and plane, at once.
+    void ReserveResults(uint32_t count);
+    // Appends the record of a key known to be new without looking it up (ray generation lays out the
+    // records of its source keys so, in order); the layers and planes get theirs from ShareResults().
+    uint32_t AppendNewResult(const CResultKey& key);
+    // Gives every layer and plane the records the model has, sharing the model's keys.
+    void ShareResults();
+    // Empties the records of the model, its layers and their planes.
     void ClearResults();
 
     CResultList results;
@@ -157,11 +165,16 @@ public:
     uint32_t treeExpanded = 0;
 
 private:
-    struct KeyHash {
-        size_t operator()(const CResultKey& key) const;
-    };
-    // Key -> model record index, so that finding a key does not scan every record.
-    std::unordered_map<CResultKey, int32_t, KeyHash> resultIndex_;
+    // Finds the slot of a key in keySlots_: the one holding its record, or the empty one it would take.
+    size_t SlotOf(const CResultKey& key) const;
+    // Adds the records from indexed_ up to `count` to keySlots_, which stays at most half full with one
+    // more key.
+    void IndexRecords(uint32_t count);
+
+    // Key -> record index + 1 (0: empty), by open addressing, so that finding a key does not scan every
+    // record. Made on the first lookup: a batch that never looks a key up after its generation has none.
+    std::vector<uint32_t> keySlots_;
+    uint32_t indexed_ = 0;
 };
 
 }  // namespace brelix

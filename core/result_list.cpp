@@ -1,45 +1,131 @@
 #include "core/result_list.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <new>
 #include <ostream>
 
 namespace brelix {
 
+namespace {
+
+// Zeroed and untouched: the system gives the pages only when a record is written.
+template <class T>
+T* AllocateZeroed(size_t count) {
+    void* memory = std::calloc(count, sizeof(T));
+    if (!memory) throw std::bad_alloc();
+    return static_cast<T*>(memory);
+}
+
+}  // namespace
+
 std::ostream& operator<<(std::ostream& os, const CResultRecord& r) {
     return os << "CResultRecord{kind=" << r.kind << " index=" << r.index << " key=(" << r.key.wavelength << ", "
               << r.key.azimuth << ", " << r.key.declination << ", " << r.key.x << ", " << r.key.y << ", "
-              << r.key.z << ", " << r.key.sourceIntensity << ") lost=" << CResultRecord::Load(r.lost)
-              << " remainder=" << CResultRecord::Load(r.remainder)
-              << " absorbed=" << CResultRecord::Load(r.absorbed)
-              << " path=" << CResultRecord::Load(r.pathLength) << "}";
-}
-
-CResultRecord CResultRecord::Snapshot() const {
-    CResultRecord copy;
-    copy.kind = std::atomic_ref<const int32_t>(kind).load(std::memory_order_relaxed);
-    copy.index = std::atomic_ref<const int32_t>(index).load(std::memory_order_relaxed);
-    copy.key = {Load(key.wavelength), Load(key.azimuth), Load(key.declination), Load(key.x),
-                Load(key.y),          Load(key.z),       Load(key.sourceIntensity)};
-    copy.lost = Load(lost);
-    copy.remainder = Load(remainder);
-    copy.reserved = Load(reserved);
-    copy.absorbed = Load(absorbed);
-    copy.pathLength = Load(pathLength);
-    return copy;
+              << r.key.z << ", " << r.key.sourceIntensity << ") lost=" << r.lost << " remainder=" << r.remainder
+              << " absorbed=" << r.absorbed << " path=" << r.pathLength << "}";
 }
 
 CResultList::~CResultList() {
-    for (auto& block : blocks_) delete[] block.load(std::memory_order_relaxed);
+    for (auto& column : columns_)
+        for (auto& block : column) std::free(block.load(std::memory_order_relaxed));
+    for (auto& block : keys_) std::free(block.load(std::memory_order_relaxed));
+}
+
+CResultRecord CResultList::operator[](uint32_t index) const {
+    CResultRecord record;
+    record.kind = kind_.load(std::memory_order_relaxed);
+    record.index = static_cast<int32_t>(index);
+    record.key = Key(index);
+    record.lost = Lost(index);
+    record.remainder = Remainder(index);
+    record.absorbed = Absorbed(index);
+    record.pathLength = PathLength(index);
+    return record;
+}
+
+CResultKey CResultList::Key(uint32_t index) const {
+    if (const CResultList* owner = keyOwner_.load(std::memory_order_acquire)) return owner->Key(index);
+    const int block = BlockOf(index);
+    const CResultKey* keys = keys_[block].load(std::memory_order_acquire);
+    if (!keys) return {};
+    const CResultKey& key = keys[index - BlockStart(block)];
+    using R = CResultRecord;
+    return {R::Load(key.wavelength), R::Load(key.azimuth), R::Load(key.declination), R::Load(key.x),
+            R::Load(key.y),          R::Load(key.z),       R::Load(key.sourceIntensity)};
+}
+
+bool CResultList::TalliesAreFinite() const {
+    const uint32_t size = GetSize();
+    for (int shown : {Lost_, Remainder_, Absorbed_}) {
+        const auto& column = columns_[shown];
+        for (int block = 0; block < Blocks && BlockStart(block) < size; ++block) {
+            const double* values = column[block].load(std::memory_order_acquire);
+            if (!values) break;
+            const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(BlockSize(block)), size - BlockStart(block));
+            for (uint32_t k = 0; k < count; ++k)
+                if (!std::isfinite(CResultRecord::Load(values[k]))) return false;
+        }
+    }
+    return true;
+}
+
+void CResultList::Grow(uint32_t count) {
+    const bool ownKeys = keyOwner_.load(std::memory_order_relaxed) == nullptr;
+    while (BlockStart(blocks_) < count) {
+        if (blocks_ == Blocks) throw std::bad_alloc();
+        // Every block of this round is allocated before any is published: a failure leaves the list as
+        // it was.
+        CResultKey* keys = ownKeys && !keys_[blocks_].load(std::memory_order_relaxed)
+                               ? AllocateZeroed<CResultKey>(BlockSize(blocks_))
+                               : nullptr;
+        std::array<double*, Columns> made{};
+        try {
+            for (int c = 0; c < Columns; ++c)
+                if (columns_[c][0].load(std::memory_order_relaxed) && !columns_[c][blocks_].load(std::memory_order_relaxed))
+                    made[c] = AllocateZeroed<double>(BlockSize(blocks_));
+        } catch (const std::bad_alloc&) {
+            for (double* block : made) std::free(block);
+            std::free(keys);
+            throw;
+        }
+        if (keys) keys_[blocks_].store(keys, std::memory_order_release);
+        for (int c = 0; c < Columns; ++c)
+            if (made[c]) columns_[c][blocks_].store(made[c], std::memory_order_release);
+        ++blocks_;
+    }
+}
+
+void CResultList::Reserve(uint32_t count) { Grow(count); }
+
+double* CResultList::MakeColumn(int column, uint32_t index) {
+    for (int block = 0; block < blocks_; ++block)
+        if (!columns_[column][block].load(std::memory_order_relaxed))
+            columns_[column][block].store(AllocateZeroed<double>(BlockSize(block)), std::memory_order_release);
+    return Cell(column, index);
+}
+
+void CResultList::ZeroTallies(uint32_t from, uint32_t to) {
+    for (int c = 0; c < Columns; ++c) {
+        if (!columns_[c][0].load(std::memory_order_relaxed)) continue;
+        // A reader holding a size from before the last Clear() may be reading these values.
+        for (uint32_t index = from; index < to; ++index) CResultRecord::Store(*Cell(c, index), 0);
+    }
 }
 
 uint32_t CResultList::Append(int32_t kind, const CResultKey& key) {
     const uint32_t index = size_.load(std::memory_order_relaxed);
+    keyOwner_.store(nullptr, std::memory_order_relaxed);
+    Grow(index + 1);
     const int block = BlockOf(index);
-    if (blocks_[block].load(std::memory_order_relaxed) == nullptr)
-        blocks_[block].store(new CResultRecord[size_t{FirstBlock} << block], std::memory_order_release);
-    CResultRecord& record = *Slot(index);
-    // A reader holding a size from before the last Clear() may be reading this slot.
-    std::atomic_ref<int32_t>(record.kind).store(kind, std::memory_order_relaxed);
-    std::atomic_ref<int32_t>(record.index).store(static_cast<int32_t>(index), std::memory_order_relaxed);
+    CResultKey* keys = keys_[block].load(std::memory_order_relaxed);
+    if (!keys) {
+        // The list shared another's keys before: it owns its keys from now on.
+        keys = AllocateZeroed<CResultKey>(BlockSize(block));
+        keys_[block].store(keys, std::memory_order_release);
+    }
+    CResultKey& slot = keys[index - BlockStart(block)];
     for (auto [field, value] : {std::pair{&CResultKey::wavelength, key.wavelength},
                                 {&CResultKey::azimuth, key.azimuth},
                                 {&CResultKey::declination, key.declination},
@@ -47,12 +133,21 @@ uint32_t CResultList::Append(int32_t kind, const CResultKey& key) {
                                 {&CResultKey::y, key.y},
                                 {&CResultKey::z, key.z},
                                 {&CResultKey::sourceIntensity, key.sourceIntensity}})
-        CResultRecord::Store(record.key.*field, value);
-    for (double CResultRecord::*tally : {&CResultRecord::lost, &CResultRecord::remainder, &CResultRecord::reserved,
-                                         &CResultRecord::absorbed, &CResultRecord::pathLength})
-        CResultRecord::Store(record.*tally, 0);
+        CResultRecord::Store(slot.*field, value);
+    kind_.store(kind, std::memory_order_relaxed);
+    ZeroTallies(index, index + 1);
     size_.store(index + 1, std::memory_order_release);
     return index;
+}
+
+void CResultList::AppendSharingKeys(int32_t kind, const CResultList& keys, uint32_t count) {
+    keyOwner_.store(&keys, std::memory_order_release);
+    kind_.store(kind, std::memory_order_relaxed);
+    const uint32_t size = size_.load(std::memory_order_relaxed);
+    if (count <= size) return;
+    Grow(count);
+    ZeroTallies(size, count);
+    size_.store(count, std::memory_order_release);
 }
 
 }  // namespace brelix

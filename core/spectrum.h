@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/owning_list.h"
 
@@ -27,6 +28,20 @@ public:
         SetCurrent(0);
     }
     void CopyFrom(const CSpectrum& other);
+};
+
+// CSpectrum::Lookup for many wavelengths: the same answers by binary search, O(log S) each instead of a
+// scan, for a spectrum in any order. Among the points at or above a wavelength, the one first in the list
+// answers; those points are a suffix of the points sorted by wavelength, so the answer is that suffix's
+// least list position.
+class CSpectrumIndex {
+public:
+    explicit CSpectrumIndex(const CSpectrum& spectrum);
+    double Lookup(double wavelength) const;
+
+private:
+    std::vector<double> wavelengths_;  // ascending
+    std::vector<double> firstIntensity_;  // the intensity of the first point in list order, per suffix
 };
 
 }  // namespace brelix

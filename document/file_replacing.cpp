@@ -117,6 +117,11 @@ bool WriteAll(int fd, std::span<const std::byte> bytes) {
 }  // namespace
 
 bool ReplaceFile(const std::string& path, std::span<const std::byte> bytes, std::string& reason) {
+    return ReplaceFile(path, [&](const CBytesWriter& write) { return write(bytes); }, reason);
+}
+
+bool ReplaceFile(const std::string& path, const std::function<bool(const CBytesWriter&)>& produce,
+                 std::string& reason) {
     std::string target;
     std::optional<mode_t> permissions;
     if (!FindTarget(path, target, permissions, reason)) return false;
@@ -130,7 +135,9 @@ bool ReplaceFile(const std::string& path, std::span<const std::byte> bytes, std:
     }
     if (permissions) (void)::fchmod(file.Get(), *permissions);
 
-    const bool written = WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0 && file.Close() &&
+    const int fd = file.Get();
+    const bool written = produce([fd](std::span<const std::byte> bytes) { return WriteAll(fd, bytes); }) &&
+                         ::fsync(file.Get()) == 0 && file.Close() &&
                          ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!written) {
         const int error = errno;

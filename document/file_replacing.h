@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -19,5 +20,12 @@ namespace brelix {
 // On failure nothing is changed, the temporary is removed and `reason` says why, in words that can follow
 // "Cannot write file NAME: ".
 bool ReplaceFile(const std::string& path, std::span<const std::byte> bytes, std::string& reason);
+
+// Hands one piece of a file's bytes to the file; false when it could not be written.
+using CBytesWriter = std::function<bool(std::span<const std::byte>)>;
+// The same, for bytes made in pieces (a table of millions of rows need not be held whole): `produce`
+// hands each piece to the writer it is given, and returns false when a write failed or it gave up.
+bool ReplaceFile(const std::string& path, const std::function<bool(const CBytesWriter&)>& produce,
+                 std::string& reason);
 
 }  // namespace brelix

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -66,16 +67,48 @@ std::string FormatResultValue(double v) {
     return FormatFixed(m, 2, 1) + "e" + FormatInt(e);
 }
 
-std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
+namespace {
+
+// FormatResultValue appended. "%2.3f" is never padded: every such text is wider than 2 characters.
+void AppendResultValue(std::string& out, double v) {
+    if (std::isnan(v) || v <= 0 || v >= 0.001)
+        AppendFixed(out, v, 3);
+    else
+        out += FormatResultValue(v);
+}
+
+// Collects the table in pieces and hands each on when it has grown past a size worth a write.
+class CPieces {
+public:
+    explicit CPieces(const std::function<bool(std::string_view)>& write) : write_(write) {}
+    std::string text;
+    // Hands the text on when it has grown large enough, or at the end; false when a write failed.
+    bool Flush(bool end = false) {
+        if (!ok_ || (!end && text.size() < kPiece)) return ok_;
+        ok_ = write_(text);
+        text.clear();
+        return ok_;
+    }
+
+private:
+    static constexpr size_t kPiece = 1 << 16;
+    const std::function<bool(std::string_view)>& write_;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::function<bool(std::string_view)>& write) {
     // The worker sets the flags while it generates rays, and writes them the same way.
     std::vector<const CSweepColumn*> sweeps;
     for (const CSweepColumn& sweep : kSweepColumns)
         if (std::atomic_ref<const int32_t>(batch.*sweep.varies).load(std::memory_order_relaxed))
             sweeps.push_back(&sweep);
 
-    std::string out = "Batch " + FormatInt(batchNumber) + ":\t" + Cell(batch.name) + " (" +
-                      FormatFixed(static_cast<double>(batch.traceOps.load()) / 1000000.0, 1, 2) +
-                      " Million Trace Ops)\n";
+    CPieces pieces(write);
+    std::string& out = pieces.text;
+    out = "Batch " + FormatInt(batchNumber) + ":\t" + Cell(batch.name) + " (" +
+          FormatFixed(static_cast<double>(batch.traceOps.load()) / 1000000.0, 1, 2) + " Million Trace Ops)\n";
 
     // Header, and the result lists of the layer and plane columns in the same order.
     std::vector<const CResultList*> columns;
@@ -92,14 +125,24 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
     out += "Remndr\tLost\tTotal\n";
 
     // Every row has a cell for each column, so the last row's count is the count of columns.
-    const uint32_t rows = batch.model.results.GetSize();
+    const CResultList& model = batch.model.results;
+    const uint32_t rows = model.GetSize();
     const size_t summedColumns = rows > 0 ? std::min(columns.size(), kMaxSummedColumns) : 0;
     std::vector<double> columnSums(summedColumns, 0.0);
     double remainderSum = 0, lostSum = 0, grandTotal = 0;
+    char number[16];
     for (uint32_t k = 0; k < rows; ++k) {
-        const CResultRecord record = batch.model.results[k].Snapshot();
-        out += "Ray " + FormatInt(k) + ":\t";
-        for (const CSweepColumn* sweep : sweeps) out += FormatSweepValue(record.key.*sweep->value) + "\t";
+        out += "Ray ";
+        out.append(number, static_cast<size_t>(std::to_chars(number, number + sizeof number, k).ptr - number));
+        out += ":\t";
+        if (!sweeps.empty()) {
+            const CResultKey key = model.Key(k);
+            for (const CSweepColumn* sweep : sweeps) {
+                // As FormatSweepValue writes it: "%2.1f " (the width never matters with a decimal).
+                AppendFixed(out, key.*sweep->value, 1);
+                out += " \t";
+            }
+        }
 
         double rowTotal = 0;
         for (size_t c = 0; c < columns.size(); ++c) {
@@ -107,20 +150,26 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
             // A layer added after the results were made, or a row the worker is still creating, has no
             // record here: the cell stays empty and adds nothing.
             if (k < list.GetSize()) {
-                const double absorbed = list[k].Snapshot().absorbed;
-                out += FormatResultValue(absorbed);
+                const double absorbed = list.Absorbed(k);
+                AppendResultValue(out, absorbed);
                 rowTotal += absorbed;
                 if (c < summedColumns) columnSums[c] += absorbed;
             }
-            out += "\t";
+            out += '\t';
         }
-        rowTotal += record.remainder;
-        rowTotal += record.lost;
-        remainderSum += record.remainder;
-        lostSum += record.lost;
+        const double remainder = model.Remainder(k), lost = model.Lost(k);
+        rowTotal += remainder;
+        rowTotal += lost;
+        remainderSum += remainder;
+        lostSum += lost;
         grandTotal += rowTotal;
-        out += FormatResultValue(record.remainder) + "\t" + FormatResultValue(record.lost) + "\t" +
-               FormatResultValue(rowTotal) + "\t\n";
+        AppendResultValue(out, remainder);
+        out += '\t';
+        AppendResultValue(out, lost);
+        out += '\t';
+        AppendResultValue(out, rowTotal);
+        out += "\t\n";
+        if (!pieces.Flush()) return false;
     }
 
     out += "----\t";
@@ -132,7 +181,16 @@ std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
     for (double sum : columnSums) out += FormatResultValue(sum) + "\t";
     out += FormatResultValue(remainderSum) + "\t" + FormatResultValue(lostSum) + "\t" +
            FormatResultValue(grandTotal) + "\t\n";
-    return out;
+    return pieces.Flush(true);
+}
+
+std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
+    std::string text;
+    WriteBatchResults(batch, batchNumber, [&](std::string_view piece) {
+        text += piece;
+        return true;
+    });
+    return text;
 }
 
 bool ExportResults(const CBatchList& batches, std::span<const uint32_t> which,
@@ -167,9 +225,13 @@ bool ExportResults(const CBatchList& batches, std::span<const uint32_t> which,
         }
         writers.emplace(name, b);
 
-        const std::string text = FormatBatchResults(batch, b);
         std::string reason;
-        if (!ReplaceFile(name, std::as_bytes(std::span(text)), reason)) {
+        const auto produce = [&](const CBytesWriter& writeBytes) {
+            return WriteBatchResults(batch, b, [&](std::string_view piece) {
+                return writeBytes(std::as_bytes(std::span(piece.data(), piece.size())));
+            });
+        };
+        if (!ReplaceFile(name, produce, reason)) {
             messages.Show("Cannot write file " + name + ":\n" + reason + ".", kCaption);
             return false;
         }

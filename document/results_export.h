@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brelix {
@@ -27,6 +29,9 @@ std::string FormatSweepValue(double v);
 // (the flags as std::atomic_ref, as the worker writes them), and a row the worker is still creating may
 // show empty cells.
 std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber);
+// The same text handed to `write` in pieces of some 64 KB, so that a table of millions of rows is never
+// held whole; `write` returns false to stop (a failed write), and so does this then.
+bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::function<bool(std::string_view)>& write);
 
 // Writes the results of the batches numbered in `which`, in that order, each to the file documentPath +
 // "_" + batch name + ".bxo"; other batches and their files are left alone. A file is written as

@@ -1,6 +1,7 @@
 #include "optics/formulas.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <ostream>
 
@@ -153,27 +154,80 @@ double CoatedTransmittance(double n1, double n2, double nd, double td, double wa
     return 1 - (r12 * r12 + r23 * r23 + D) / denominator;
 }
 
-void LambertianDirection(const CPlane& plane, CRay& ray, double phi, double theta) {
+namespace {
+
+// The sine and cosine of each angle a 15-bit draw gives, worked out once: the same values, bit for bit,
+// as working them out at every bounce, for a table lookup instead of three or four calls to the library.
+// Each sine beside its cosine: one cache line per lookup.
+struct CAngleTable {
+    struct CSineCosine {
+        double sine, cosine;
+    };
+    template <class Angle>
+    explicit CAngleTable(Angle angle) {
+        for (int r = 0; r <= CRandom::Max; ++r) {
+            const double a = angle(r);
+            values[static_cast<size_t>(r)] = {std::sin(a), std::cos(a)};
+        }
+    }
+    const CSineCosine& operator[](size_t r) const { return values[r]; }
+    std::array<CSineCosine, CRandom::Max + 1> values;
+};
+
+// A Lambertian bounce's azimuth and polar angle from its draws r1 and r2.
+const CAngleTable& LambertianAzimuths() {
+    static const CAngleTable table([](int r1) { return 2 * Pi * (r1 / 32768.0); });
+    return table;
+}
+const CAngleTable& LambertianPolarAngles() {
+    static const CAngleTable table([](int r2) { return std::asin(std::sqrt(r2 / 32768.0)); });
+    return table;
+}
+// An isotropic direction's azimuth from its first draw, and its polar angle from its second, in the upper
+// hemisphere and mirrored into the lower.
+const CAngleTable& IsotropicAzimuths() {
+    static const CAngleTable table([](int r) { return 2 * (r / 32767.0) * 3.1416; });
+    return table;
+}
+const CAngleTable& IsotropicPolarAngles(bool lower) {
+    static const CAngleTable upper([](int r) { return std::acos(r / 32767.0); });
+    static const CAngleTable mirrored([](int r) { return Pi - std::acos(r / 32767.0); });
+    return lower ? mirrored : upper;
+}
+
+void SetLambertianDirection(const CPlane& plane, CRay& ray, double cosPhi, double sinPhi, double cosTheta,
+                            double sinTheta) {
     const CRay& n = plane.normal;
     const CRay& e1 = plane.edge1;
     // e1 x N completes e1 and N to a frame in which phi is measured.
     const double e1xN[3] = {e1.dy * n.dz - e1.dz * n.dy, e1.dz * n.dx - e1.dx * n.dz,
                             e1.dx * n.dy - e1.dy * n.dx};
-    const double cosTheta = std::cos(theta), sinTheta = std::sin(theta);
-    const double cosPhi = std::cos(phi), sinPhi = std::sin(phi);
     // Negated because a front-side ray travels along N; the new direction must go back.
     ray.SetDirection(-(cosTheta * n.dx + sinTheta * (cosPhi * e1.dx + sinPhi * e1xN[0])),
                      -(cosTheta * n.dy + sinTheta * (cosPhi * e1.dy + sinPhi * e1xN[1])),
                      -(cosTheta * n.dz + sinTheta * (cosPhi * e1.dz + sinPhi * e1xN[2])));
 }
 
+}  // namespace
+
+void LambertianDirection(const CPlane& plane, CRay& ray, double phi, double theta) {
+    SetLambertianDirection(plane, ray, std::cos(phi), std::sin(phi), std::cos(theta), std::sin(theta));
+}
+
+void LambertianDirectionOfDraws(const CPlane& plane, CRay& ray, int r1, int r2) {
+    const auto& phi = LambertianAzimuths()[static_cast<size_t>(r1)];
+    const auto& theta = LambertianPolarAngles()[static_cast<size_t>(r2)];
+    SetLambertianDirection(plane, ray, phi.cosine, phi.sine, theta.cosine, theta.sine);
+}
+
 void IsotropicDirection(CRay& ray, CRandom& random) {
     // The draws are taken one per statement: their order is part of the result.
-    const double phi = 2 * DrawClosed(random) * 3.1416;
-    double theta = std::acos(DrawClosed(random));
+    const size_t r1 = static_cast<size_t>(random.Next());
+    const size_t r2 = static_cast<size_t>(random.Next());
     // acos of a [0, 1] draw gives the upper hemisphere only; a third draw picks the hemisphere.
-    if (DrawClosed(random) > 0.5) theta = Pi - theta;
-    ray.SetDirection(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi), std::cos(theta));
+    const auto& theta = IsotropicPolarAngles(DrawClosed(random) > 0.5)[r2];
+    const auto& phi = IsotropicAzimuths()[r1];
+    ray.SetDirection(theta.sine * phi.cosine, theta.sine * phi.sine, theta.cosine);
     ray.Normalize();
 }
 

@@ -58,6 +58,9 @@ double CoatedTransmittance(double n1, double n2, double nd, double td, double wa
 // Sets the ray's direction to the one at azimuth phi (about the normal, from edge 1) and polar angle theta
 // (from the normal), both in radians, on the side of the plane the ray came from.
 void LambertianDirection(const CPlane& plane, CRay& ray, double phi, double theta);
+// The same for a bounce's two draws: phi = 2 pi (r1 / 32768), theta = asin(sqrt(r2 / 32768)), with their
+// sines and cosines from tables made once, bit for bit the values the library gives.
+void LambertianDirectionOfDraws(const CPlane& plane, CRay& ray, int r1, int r2);
 
 // Sets the ray's direction uniformly over the sphere, then normalises the ray. Three draws.
 void IsotropicDirection(CRay& ray, CRandom& random);

@@ -105,9 +105,7 @@ void LambertianReflection(CTraceContext& context, CPlane& plane) {
         ray.thetaXiSubdivided = 1;
         const int r1 = random.Next();
         const int r2 = random.Next();
-        const double phi = 2 * kPi * (r1 / 32768.0);
-        const double theta = std::asin(std::sqrt(r2 / 32768.0));
-        LambertianDirection(plane, ray, phi, theta);
+        LambertianDirectionOfDraws(plane, ray, r1, r2);
         return;
     }
     ray.thetaXiSubdivided = 1;

@@ -40,15 +40,8 @@ CSplitKinds SplitsOf(const CModel& model) {
 
 uint64_t ThetaXi(const CBatch& batch) { return uint64_t{batch.subdivideTheta} * batch.subdivideXi; }
 
-// The estimate of a node of the key index and its share of the buckets.
-constexpr uint64_t kKeyIndexBytes = 112;
-
-// The records a result list has allocated once it holds `count` records: its blocks double in size.
-uint64_t ResultRecordsAllocated(uint64_t count) {
-    uint64_t allocated = 0;
-    for (uint64_t block = 64; allocated < count; block *= 2) allocated += block;
-    return allocated;
-}
+// The key index (core/model.h) holds up to four 4-byte slots per record.
+constexpr uint64_t kKeyIndexBytes = 16;
 
 }  // namespace
 
@@ -79,23 +72,31 @@ std::string BatchMemoryProblem(const CBatch& batch, uint64_t available) {
                    FormatBytes(available) + " is available. Use smaller subdivisions";
     }
 
-    // Counting stops where the rays alone could not be held: a sweep is walked value by value.
-    const uint64_t limit = std::min<uint64_t>(kMaxSourceRays, available / sizeof(CRay));
-    const uint64_t sources = CountSourceRays(batch, limit);
-    if (sources > limit && limit == kMaxSourceRays)
-        return "its sweeps give more than " + FormatInt(static_cast<int64_t>(limit)) +
+    // Source rays are made one at a time and cost nothing until launched; their rows are held. Each value
+    // of a sweep makes rows of its own, so no sweep is walked further than the rows memory could hold.
+    if (CountSourceRays(batch, 0) == 0) return {};
+    const uint64_t rowLimit = std::min<uint64_t>(kMaxSourceRays, available / ResultRowBytes(batch));
+    for (const CSweep* sweep : {&batch.wavelengthSweep, &batch.xSweep, &batch.ySweep, &batch.zSweep,
+                                &batch.azimuthSweep, &batch.declinationSweep}) {
+        if (sweep == &batch.wavelengthSweep && batch.useSpectrumFile) continue;
+        if (CountSweepValues(*sweep, rowLimit) > rowLimit)
+            return "its sweeps give more than " + FormatInt(static_cast<int64_t>(rowLimit)) +
+                   " results rows, more than the " + FormatBytes(available) +
+                   " of memory available can hold. Use larger steps or narrower ranges";
+    }
+    const uint64_t sources = CountSourceRays(batch, kMaxSourceRays);
+    if (sources > kMaxSourceRays)
+        return "its sweeps give more than " + FormatInt(static_cast<int64_t>(kMaxSourceRays)) +
                " source rays, more than a batch can hold. Use larger steps or narrower ranges";
-    if (sources > limit)
-        return "its sweeps give more than " + FormatInt(static_cast<int64_t>(limit)) + " source rays, more than the " +
-               FormatBytes(available) + " of memory available can hold. Use larger steps or narrower ranges";
-    const uint64_t need = BatchMemoryBytes(batch, sources);
+    const uint64_t rows = CountResultRows(batch);
+    const uint64_t need = BatchMemoryBytes(batch, rows);
     if (need > available)
-        return "its " + FormatInt(static_cast<int64_t>(sources)) + " source rays, their result records and the rays " +
-               "split off them would need about " + FormatBytes(need) + " of memory; " + FormatBytes(available) +
+        return "its " + FormatInt(static_cast<int64_t>(sources)) + " source rays give " +
+               FormatInt(static_cast<int64_t>(rows)) + " results rows, which with the rays split off them " +
+               "would need about " + FormatBytes(need) + " of memory; " + FormatBytes(available) +
                " is available. Use larger steps, narrower ranges or smaller subdivisions";
     return {};
 }
-
 
 uint64_t QueueHeadroom(const CBatch& batch) {
     const CSplitKinds kinds = SplitsOf(batch.model);
@@ -106,11 +107,23 @@ uint64_t QueueHeadroom(const CBatch& batch) {
     return rays;
 }
 
-uint64_t BatchMemoryBytes(const CBatch& batch, uint64_t sourceRays) {
-    uint64_t lists = 1;
-    for (const CLayer& layer : batch.model) lists += 1 + layer.GetCount();
-    const uint64_t records = lists * ResultRecordsAllocated(sourceRays) * sizeof(CResultRecord);
-    return (sourceRays + QueueHeadroom(batch)) * sizeof(CRay) + records + sourceRays * kKeyIndexBytes;
+uint64_t ResultRowBytes(const CBatch& batch) {
+    // A row is a key, the model's lost and remainder, and one tally in each layer (absorbed, or the path
+    // length) and plane (absorbed); the lists of a layer or plane share the model's keys.
+    uint64_t tallies = 2;
+    for (const CLayer& layer : batch.model) tallies += 1 + layer.GetCount();
+    return sizeof(CResultKey) + tallies * sizeof(double) + kKeyIndexBytes;
+}
+
+uint64_t BatchMemoryBytes(const CBatch& batch, uint64_t rows) {
+    const uint64_t rowBytes = ResultRowBytes(batch);
+    // The sweep values, and the wavelengths with their weights and rows.
+    uint64_t values = batch.useSpectrumFile ? 3 * uint64_t{batch.spectrum.GetCount()}
+                                            : 3 * CountSweepValues(batch.wavelengthSweep, kMaxSourceRays);
+    for (const CSweep* sweep : {&batch.xSweep, &batch.ySweep, &batch.zSweep, &batch.azimuthSweep,
+                                &batch.declinationSweep})
+        values += 3 * CountSweepValues(*sweep, kMaxSourceRays);
+    return rows * rowBytes + QueueHeadroom(batch) * sizeof(CRay) + values * sizeof(double);
 }
 
 }  // namespace brelix

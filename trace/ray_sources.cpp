@@ -2,27 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace brelix {
 
 namespace {
 
-void SetFlag(int32_t& flag, int32_t value) { StoreShared(flag, value); }
-
-// Runs `body` for each value of a sweep. After each pass the varies flag tells whether the sweep steps;
-// a sweep that does not step (Step <= 0, or Stop below Start) ends after its single pass, and so does one
-// whose step no longer moves the value (it would repeat the last value for ever).
-template <class Body>
-void ForEachSweepValue(const CSweep& sweep, int32_t& varies, Body&& body) {
-    for (double value = sweep.start; value <= sweep.stop; value += sweep.step) {
-        if (!body(value)) return;
-        if (sweep.stop < sweep.start || sweep.step <= 0) {
-            SetFlag(varies, 0);
-            return;
-        }
-        SetFlag(varies, 1);
-        if (value + sweep.step == value) return;
-    }
+// A sweep that does not step (Step <= 0, or Stop below Start) has its single value; the results show a
+// column for every sweep that steps.
+void SetVaries(int32_t& flag, const CSweep& sweep) {
+    StoreShared(flag, sweep.stop < sweep.start || sweep.step <= 0 ? 0 : 1);
 }
 
 }  // namespace
@@ -50,14 +39,21 @@ uint64_t CountSweepValues(const CSweep& sweep, uint64_t limit, bool* stalls) {
 }
 
 uint64_t CountSourceRays(const CBatch& batch, uint64_t limit) {
-    uint64_t wavelengths = CountSweepValues(batch.wavelengthSweep, limit);
+    // An empty sweep empties the batch however long the others are: looked for before any is walked.
+    for (const CSweep* sweep : {&batch.xSweep, &batch.ySweep, &batch.zSweep, &batch.azimuthSweep,
+                                &batch.declinationSweep})
+        if (CountSweepValues(*sweep, 0) == 0) return 0;
+    uint64_t wavelengths = 0;
     if (batch.useSpectrumFile) {
         const uint64_t points = batch.spectrum.GetCount();
         // The wavelength sweep's guard also ends the loop over the spectrum's points.
         const bool steps = !(batch.wavelengthSweep.stop < batch.wavelengthSweep.start) &&
                            batch.wavelengthSweep.step > 0;
         wavelengths = points == 0 ? 0 : steps ? points : 1;
+    } else if (CountSweepValues(batch.wavelengthSweep, 0) > 0) {
+        wavelengths = CountSweepValues(batch.wavelengthSweep, limit);
     }
+    if (wavelengths == 0) return 0;
     uint64_t total = wavelengths;
     for (const CSweep* sweep : {&batch.azimuthSweep, &batch.declinationSweep, &batch.xSweep, &batch.ySweep,
                                 &batch.zSweep}) {
@@ -69,94 +65,73 @@ uint64_t CountSourceRays(const CBatch& batch, uint64_t limit) {
     return total;
 }
 
+uint64_t CountResultRows(const CBatch& batch) {
+    if (CountSourceRays(batch, kMaxSourceRays) == 0) return 0;
+    uint64_t rows = 1;
+    for (const CSweep* sweep : {&batch.azimuthSweep, &batch.declinationSweep, &batch.xSweep, &batch.ySweep,
+                                &batch.zSweep})
+        rows *= CountSweepValues(*sweep, kMaxSourceRays);
+    if (!batch.useSpectrumFile) return rows * CountSweepValues(batch.wavelengthSweep, kMaxSourceRays);
+    // Spectrum points of equal wavelength share their rows.
+    const CSweep& sweep = batch.wavelengthSweep;
+    const bool steps = !(sweep.stop < sweep.start) && sweep.step > 0;
+    std::vector<double> wavelengths;
+    for (uint32_t i = 0; i < batch.spectrum.GetCount() && (steps || i == 0); ++i)
+        wavelengths.push_back(batch.spectrum[i].wavelength);
+    std::sort(wavelengths.begin(), wavelengths.end());
+    const uint64_t distinct = static_cast<uint64_t>(
+        std::unique(wavelengths.begin(), wavelengths.end(), [](double a, double b) { return a == b; }) -
+        wavelengths.begin());
+    return rows * distinct;
+}
+
 EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, const CDrawTools* tools, uint64_t extraRays,
                          const std::atomic<uint32_t>* stop) {
-    const double pi = 2 * std::asin(1.0);
     const bool drawing = LoadShared(batch.drawOnRaytrace) && surface != nullptr;
     const CDrawTools& drawTools = tools ? *tools : batch.drawTools;
-    const double xOffset = LoadShared(batch.xOffset), yOffset = LoadShared(batch.yOffset),
-                 zOffset = LoadShared(batch.zOffset), azimuthOffset = LoadShared(batch.azimuthOffset),
-                 declinationOffset = LoadShared(batch.declinationOffset);
-    CModel& model = batch.model;
-    CRayQueue& queue = batch.rayQueue;
-    const uint64_t count = CountSourceRays(batch, kMaxSourceRays);
+    CSourceRays& sources = batch.sources;
+    sources.Clear();
     // An empty sweep empties the batch: walking the others would only waste time, or never end when one
     // of them cannot move its value on.
-    if (count == 0) return EGeneration::Done;
-    queue.Reserve(count + extraRays);
+    if (CountSourceRays(batch, kMaxSourceRays) == 0) return EGeneration::Done;
+    sources.Prepare(batch);
+    for (auto [flag, sweep] : {std::pair{&batch.zVaries, &batch.zSweep}, {&batch.yVaries, &batch.ySweep},
+                               {&batch.xVaries, &batch.xSweep}, {&batch.declinationVaries, &batch.declinationSweep},
+                               {&batch.azimuthVaries, &batch.azimuthSweep},
+                               {&batch.wavelengthVaries, &batch.wavelengthSweep}})
+        SetVaries(*flag, *sweep);
+    batch.rayQueue.Reserve(extraRays);
 
-    // Looking at the stop flag on every ray would cost more than the ray; every few thousand is soon enough.
-    constexpr uint32_t kStopCheckInterval = 4096;
-    uint32_t untilCheck = kStopCheckInterval;
-    bool stopped = false;
-
-    auto emit = [&](double z, double y, double x, double declination, double azimuth, double wavelength) {
-        if (--untilCheck == 0) {
+    // The rows of each combination of the outer sweeps, in the order the rays meet their keys, and the
+    // stubs of its rays. Looking at the stop flag on every ray would cost more than the ray; every few
+    // thousand is soon enough. A stopped generation launches the rays of the combinations laid out.
+    constexpr uint64_t kStopCheckInterval = 4096;
+    CModel& model = batch.model;
+    model.ReserveResults(static_cast<uint32_t>(sources.GetRowCount()));
+    uint64_t untilCheck = kStopCheckInterval;
+    uint64_t group = 0;
+    for (; group < sources.GetGroupCount(); ++group) {
+        if (untilCheck <= sources.RaysPerGroup()) {
             untilCheck = kStopCheckInterval;
-            if (stop && stop->load(std::memory_order_relaxed)) {
-                stopped = true;
-                return false;
-            }
+            if (stop && stop->load(std::memory_order_relaxed)) break;
         }
-        CRay& ray = queue.Push();
-        ray.SetPosition(x + xOffset, y + yOffset, z + zOffset);
-        const double alpha = (declination + declinationOffset) * 2 * pi / 360;
-        const double beta = (azimuth + azimuthOffset) * 2 * pi / 360;
-        ray.SetDirection(-std::sin(alpha) * std::sin(beta), -std::sin(alpha) * std::cos(beta), -std::cos(alpha));
-        ray.wavelength = wavelength;
-        ray.azimuth = azimuth;
-        ray.declination = declination;
-        ray.xSource = x;
-        ray.ySource = y;
-        ray.zSource = z;
-        ray.sourceIntensity = batch.GetSourceIntensity(wavelength);
-        ray.intensity = ray.sourceIntensity;
-        ray.step = 1.0;
-        if (drawing) {
+        untilCheck -= std::min(untilCheck, sources.RaysPerGroup());
+        const uint64_t firstRow = group * sources.RowsPerGroup();
+        for (uint64_t row = firstRow; row < firstRow + sources.RowsPerGroup(); ++row)
+            model.AppendNewResult(sources.RowKey(row));
+        if (!drawing) continue;
+        const uint64_t firstRay = group * sources.RaysPerGroup();
+        for (uint64_t index = firstRay; index < firstRay + sources.RaysPerGroup(); ++index) {
             // A stub of ten length units behind the start point.
+            CRay stub;
+            sources.MakeStub(index, stub);
             surface->SelectPen(drawTools.Pen(PenBlue));
-            ray.step = -10.0;
-            drawTools.DrawRaySegment(*surface, nullptr, nullptr, ray, false);
-            ray.step = 1.0;
+            drawTools.DrawRaySegment(*surface, nullptr, nullptr, stub, false);
         }
-        ray.Normalize();
-        ray.layer = 0;
-        ray.dividesLeft = batch.interfaceDivides;
-        ray.resultIndex = model.FindOrAddResult(ray);
-        return true;
-    };
-
-    ForEachSweepValue(batch.zSweep, batch.zVaries, [&](double z) {
-        ForEachSweepValue(batch.ySweep, batch.yVaries, [&](double y) {
-            ForEachSweepValue(batch.xSweep, batch.xVaries, [&](double x) {
-                ForEachSweepValue(batch.declinationSweep, batch.declinationVaries, [&](double declination) {
-                    ForEachSweepValue(batch.azimuthSweep, batch.azimuthVaries, [&](double azimuth) {
-                        if (!batch.useSpectrumFile) {
-                            ForEachSweepValue(batch.wavelengthSweep, batch.wavelengthVaries, [&](double w) {
-                                return emit(z, y, x, declination, azimuth, w);
-                            });
-                            return !stopped;
-                        }
-                        const CSweep& sweep = batch.wavelengthSweep;
-                        for (uint32_t i = 0; i < batch.spectrum.GetCount(); ++i) {
-                            if (!emit(z, y, x, declination, azimuth, batch.spectrum[i].wavelength)) break;
-                            if (sweep.stop < sweep.start || sweep.step <= 0) {
-                                SetFlag(batch.wavelengthVaries, 0);
-                                break;
-                            }
-                            SetFlag(batch.wavelengthVaries, 1);
-                        }
-                        return !stopped;
-                    });
-                    return !stopped;
-                });
-                return !stopped;
-            });
-            return !stopped;
-        });
-        return !stopped;
-    });
-    return stopped ? EGeneration::Stopped : EGeneration::Done;
+    }
+    model.ShareResults();
+    sources.SetLeft(group * sources.RaysPerGroup());
+    return group < sources.GetGroupCount() ? EGeneration::Stopped : EGeneration::Done;
 }
 
 }  // namespace brelix

@@ -21,15 +21,21 @@ uint64_t CountSweepValues(const CSweep& sweep, uint64_t limit, bool* stalls = nu
 // The number of source rays the batch's sweeps give, counting no further than `limit` + 1.
 uint64_t CountSourceRays(const CBatch& batch, uint64_t limit);
 
+// The results rows the batch's source rays make, one per distinct key: the combinations of the outer
+// sweeps times the distinct wavelengths. The batch must have passed BatchValueProblem and have at most
+// kMaxSourceRays source rays.
+uint64_t CountResultRows(const CBatch& batch);
+
 enum class EGeneration { Done, Stopped };
 
-// Pushes one source ray per combination of the six sweeps onto the batch's queue (z, y, x, declination,
-// azimuth outermost to innermost, wavelength or the spectrum's points innermost), with their result
-// records, and sets the varies flags. Draws a stub per ray on `surface` when drawing is on. No random
-// number is drawn; the stubs are drawn with `tools` (the batch's own when null). `extraRays` is room kept
-// in the queue for the rays the trace will split off, so that the queue need not grow (and be copied)
-// while it holds every source ray. A stop asked for through `stop` ends a long generation early. The
-// batch must have passed CheckBatch.
+// Prepares the batch's source rays (CSourceRays: one per combination of the six sweeps, z, y, x,
+// declination, azimuth outermost to innermost, wavelength or the spectrum's points innermost), which the
+// trace launches one at a time; lays out their result records in the order the rays meet their keys; and
+// sets the varies flags. Draws a stub per ray on `surface` when drawing is on, in that order. No random
+// number is drawn; the stubs are drawn with `tools` (the batch's own when null). `extraRays` is room made
+// in the queue for the rays a source ray splits into, so that the queue need not grow while tracing. A
+// stop asked for through `stop` ends a long generation early: only the rays whose records were laid out
+// launch. The batch must have passed CheckBatch.
 EGeneration GenerateRays(CBatch& batch, IDrawSurface* surface, const CDrawTools* tools = nullptr,
                          uint64_t extraRays = 0, const std::atomic<uint32_t>* stop = nullptr);
 

@@ -32,9 +32,11 @@ bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::stri
                 const std::atomic<uint32_t>* stop, const CDrawTools* tools) {
     // The old rays' memory goes back first: the check below measures what is free.
     batch.rayQueue.Release();
+    batch.sources.Clear();
     batch.traceOps.store(0, std::memory_order_relaxed);
     batch.expiredRays.store(0, std::memory_order_relaxed);
     batch.model.ClearResults();
+    batch.planeSearch.Build(batch.model);
     const bool traceable = CheckBatch(batch, error);
     if (traceable) GenerateRays(batch, surface, tools, QueueHeadroom(batch), stop);
     if (LoadShared(batch.drawOnRaytrace) && surface) DrawLayers(batch, tools ? *tools : batch.drawTools, *surface);
@@ -45,6 +47,11 @@ bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::stri
 void TraceOp(CTraceContext& context, double threshold) {
     CBatch& batch = context.batch;
     CRayQueue& queue = batch.rayQueue;
+    if (!batch.planeSearch.IsBuilt()) batch.planeSearch.Build(batch.model);
+    if (queue.IsEmpty() && !batch.sources.LaunchNext(queue.Push())) {
+        queue.RemoveHead();  // nothing left to trace
+        return;
+    }
     batch.traceOps.store(batch.traceOps.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     CRay& ray = queue.Head();
 
@@ -67,16 +74,9 @@ void TraceOp(CTraceContext& context, double threshold) {
     CLayer* layer = batch.model.GetAt(static_cast<uint32_t>(ray.layer));
     CPlane* found = nullptr;
     if (layer) {
-        double best = 99999999999999.9;
-        for (CPlane& plane : *layer) {
-            if (&plane == ray.lastPlane || IsPlaneWithoutEffect(plane, *layer)) continue;
-            const CHit hit = HitTest(plane, ray);
-            if (hit.kind == EHit::Front && hit.t < best) {
-                best = hit.t;
-                ray.step = hit.t;
-                found = &plane;
-            }
-        }
+        double t = 0;
+        found = batch.planeSearch.FindNearest(static_cast<uint32_t>(ray.layer), ray, ray.lastPlane, t);
+        if (found) ray.step = t;
     }
     ray.lastPlane = found;
 
@@ -94,10 +94,17 @@ void TraceOp(CTraceContext& context, double threshold) {
     InteractWithPlane(context, *found);
 }
 
+uint64_t RaysLeft(const CBatch& batch) { return batch.rayQueue.GetCount() + batch.sources.Left(); }
+
 CInFlight EndQueuedRaysAsRemainder(CBatch& batch) {
     CInFlight inFlight;
     for (CRayQueue& queue = batch.rayQueue; !queue.IsEmpty(); queue.RemoveHead()) {
         const CRay& ray = queue.Head();
+        batch.model.results.AddRemainder(ray, ray.intensity);
+        ++inFlight.rays;
+        inFlight.intensity += ray.intensity;
+    }
+    for (CRay ray; batch.sources.LaunchNext(ray);) {
         batch.model.results.AddRemainder(ray, ray.intensity);
         ++inFlight.rays;
         inFlight.intensity += ray.intensity;

@@ -19,9 +19,10 @@ constexpr uint32_t kMaxPathInteractions = 100000;
 double TerminationThreshold(const CBatch& batch);
 
 // Starts a batch afresh: empties the queue and the counters, clears the results, checks the batch
-// (CheckBatch), generates the source rays, redraws the layers when drawing, and seeds the generator with
-// the batch's seed. Returns false, with the reason, when the batch cannot be traced; nothing is generated
-// then. A stop asked for through `stop` ends the generation early (the rays made so far stay queued).
+// (CheckBatch), generates the source rays (GenerateRays), redraws the layers when drawing, and seeds the
+// generator with the batch's seed. Returns false, with the reason, when the batch cannot be traced;
+// nothing is generated then. A stop asked for through `stop` ends the generation early (the rays laid out
+// so far are traced).
 // Drawing uses `tools` (the batch's own when null).
 bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::string& error,
                 const std::atomic<uint32_t>* stop = nullptr, const CDrawTools* tools = nullptr);
@@ -29,17 +30,20 @@ bool BeginBatch(CBatch& batch, CRandom& random, IDrawSurface* surface, std::stri
 // Redraws every layer's edges and normals on the worker's surface.
 void DrawLayers(const CBatch& batch, const CDrawTools& tools, IDrawSurface& surface);
 
-// One trace op on the head ray: termination (below the threshold, or at the end of the path's lifetime),
-// the search for the nearest plane of its layer, the layer step and the plane step. The queue must not
-// be empty.
+// One trace op on the head ray, launching the next source ray when the queue is empty: termination
+// (below the threshold, or at the end of the path's lifetime), the search for the nearest plane of its
+// layer, the layer step and the plane step. The batch must have rays left.
 void TraceOp(CTraceContext& context, double threshold);
 
-// The rays a stopped trace left queued.
+// The rays still to trace: those in the queue and the source rays not launched yet.
+uint64_t RaysLeft(const CBatch& batch);
+
+// The rays a stopped trace left queued or never launched.
 struct CInFlight {
     uint64_t rays = 0;
     double intensity = 0;
 };
-// Ends every queued ray as remainder, so that each results row accounts for all the intensity launched
+// Ends every queued ray, and every source ray not launched, as remainder, so that each results row accounts for all the intensity launched
 // under its key once a trace is given up. Only while no worker runs on the batch.
 CInFlight EndQueuedRaysAsRemainder(CBatch& batch);
 

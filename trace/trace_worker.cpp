@@ -1,5 +1,6 @@
 #include "trace/trace_worker.h"
 
+#include <algorithm>
 #include <new>
 
 #include "core/random.h"
@@ -122,7 +123,8 @@ void CThTrace::Run() {
 
     while (!failed) {
         WaitWhileSuspended();
-        if (batchRequest.exchange(0)) {
+        // Looked at before it is taken: taking it costs a locked instruction at every trace op.
+        if (batchRequest.load(std::memory_order_relaxed) && batchRequest.exchange(0)) {
             {
                 // The batch, surface and messages handed over last; a new surface replaces the old one,
                 // which its owner may be about to destroy.
@@ -156,7 +158,7 @@ void CThTrace::Run() {
         if (stopRequest.load()) break;
 
         CBatch& batch = *record.batch;
-        const uint32_t pending = batch.rayQueue.GetCount();
+        const uint32_t pending = static_cast<uint32_t>(std::min<uint64_t>(RaysLeft(batch), UINT32_MAX));
         batch.pendingRays.store(pending, std::memory_order_relaxed);
         if (pending == 0 || (stopAtEnabled.load(std::memory_order_relaxed) &&
                              pending > stopAtCount.load(std::memory_order_relaxed))) {

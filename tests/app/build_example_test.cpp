@@ -220,7 +220,7 @@ class TestBuildExample : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!t->View().IsTraceTimerRunning(), 60000);
         std::ostringstream out, err;
         CCliEnvironment environment{out, err};
-        QCOMPARE(RunCli({"trace", example, "--seed", "5", "--quiet"}, environment), int(ExitOk));
+        QCOMPARE(RunCli({"trace", example, "--seed", "5", "--threads", "0", "--quiet"}, environment), int(ExitOk));
         QCOMPARE(FormatBatchResults(t->Batch(), 0), out.str());
         QFile::remove(saved);
     }

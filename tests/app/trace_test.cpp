@@ -49,7 +49,7 @@ private slots:
         std::ostringstream out, err;
         CCliEnvironment environment{out, err};
         const std::string path = (kExamples + "/planar_wafer.brx").toStdString();
-        QCOMPARE(RunCli({"trace", path, "--seed", "5", "--quiet"}, environment), int(ExitOk));
+        QCOMPARE(RunCli({"trace", path, "--seed", "5", "--threads", "0", "--quiet"}, environment), int(ExitOk));
         QCOMPARE(FormatBatchResults(t->Batch(), 0), out.str());
         QVERIFY(t->messages.isEmpty());
     }

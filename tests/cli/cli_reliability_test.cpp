@@ -177,7 +177,7 @@ TEST(CliReliability, ABatchBeyondTheMemoryLimitIsRefusedNotAborted) {
     const std::string doc = SaveBuilt(scratch.path / "big.brx", [](CBatch& batch) {
         BuildSlab(batch, 3.5, 10, 100);
         batch.name = "Big";
-        SetNormalIncidenceSources(batch, 4000000);
+        SetNormalIncidenceSources(batch, 20000000);  // a row each: 3 GB
     });
     const fs::path err = scratch.path / "err.txt";
     const int status = RunLimited({"trace", doc, "--quiet"}, rlim_t{1536} << 20, err);

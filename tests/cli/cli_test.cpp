@@ -172,5 +172,30 @@ TEST(Cli, ExamplesAreWhatTheGeneratorWrites) {
     EXPECT_EQ(compared, 9);
 }
 
+// --threads N: the same table, to the last bit, for any N; --threads 0 is the single worker's table, which
+// is another sample; --help says so.
+TEST(Cli, ThreadsGiveOneTableForAnyCountAndZeroIsTheWorkersTable) {
+    const std::string document = Example("luminescent_layer.brx");
+    const CRun one = Invoke({"trace", document, "--all", "--threads", "1", "--quiet"});
+    ASSERT_EQ(one.exit, ExitOk) << one.err;
+    for (const char* threads : {"2", "7"}) {
+        const CRun run = Invoke({"trace", document, "--all", "--threads", threads, "--quiet"});
+        EXPECT_EQ(run.exit, ExitOk) << run.err;
+        EXPECT_EQ(run.out, one.out) << threads << " threads";
+    }
+    EXPECT_EQ(Invoke({"trace", document, "--all", "--quiet"}).out, one.out);
+    const CRun worker = Invoke({"trace", document, "--all", "--threads", "0", "--quiet"});
+    EXPECT_EQ(worker.exit, ExitOk);
+    EXPECT_NE(worker.out, one.out);
+    EXPECT_EQ(Split(worker.out, '\n')[1], Split(one.out, '\n')[1]);  // the same columns
+
+    const CRun help = Invoke({"trace", "--help"});
+    EXPECT_NE(help.out.find("--threads 0 traces on one worker as\n              the application traces"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("another\n              sample"), std::string::npos);
+    EXPECT_EQ(Invoke({"trace", document, "--threads", "x"}).exit, ExitUsage);
+    EXPECT_EQ(Invoke({"trace", document, "--threads", "5000"}).exit, ExitUsage);
+}
+
 }  // namespace
 }  // namespace brelix

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/model.h"
 
 namespace brelix {
@@ -63,6 +65,35 @@ TEST(CResultList, TalliesAddAtTheRayIndexAndIgnoreOthers) {
     }
     EXPECT_EQ(list.GetSize(), 2u);
     EXPECT_EQ(list[0].absorbed, 0.0);
+}
+
+// Only the tallies a list was given take memory; the lists of a model's layers and planes share its keys;
+// a reader sees zeros where nothing was added, also in records reused after Clear().
+TEST(CResultList, ColumnsAreMadeWhenUsedAndKeysShared) {
+    CModel model;
+    CLayer& layer = model.Append();
+    layer.Append();
+    model.ReserveResults(3);
+    for (double w : {500.0, 600.0, 700.0}) model.AppendNewResult(CResultKey{w});
+    model.ShareResults();
+    ASSERT_EQ(layer[0].results.GetSize(), 3u);
+    EXPECT_EQ(layer[0].results[2].key.wavelength, 700.0);
+    EXPECT_EQ(layer[0].results[2].kind, ResultPlane);
+    CRay ray;
+    ray.resultIndex = 1;
+    layer.results.AddAbsorbed(ray, 0.5);
+    layer.results.AddPathLength(ray, INFINITY);
+    EXPECT_EQ(layer.results[1].absorbed, 0.5);
+    EXPECT_TRUE(layer.results.TalliesAreFinite());  // the table does not show path lengths
+    layer.results.AddAbsorbed(ray, NAN);
+    EXPECT_FALSE(layer.results.TalliesAreFinite());
+
+    model.ClearResults();
+    EXPECT_EQ(model.FindOrAddResult(KeyRay(800)), 0);
+    EXPECT_EQ(model.FindOrAddResult(KeyRay(900)), 1);
+    EXPECT_EQ(layer.results[1].absorbed, 0.0);
+    EXPECT_EQ(layer.results[1].key.wavelength, 900.0);
+    EXPECT_TRUE(layer.results.TalliesAreFinite());
 }
 
 }  // namespace

@@ -249,5 +249,37 @@ TEST(TranslateAcross, ProportionalSwapsTheEdgeFractionsWithoutDraws) {
     EXPECT_EQ(random.Next(), reference.Next());
 }
 
+// The direction tables hold what the library gives: every draw value, on a tilted plane.
+TEST(DirectionTables, GiveTheLibrarysBitsForEveryDraw) {
+    CPlane plane;
+    plane.edge1.SetDirection(0.3, 0.9, 0.1);
+    plane.edge2.SetDirection(1, -0.2, 0.4);
+    plane.ComputeNormal();
+    const double pi = 2 * std::asin(1.0);
+    for (int r = 0; r <= CRandom::Max; ++r) {
+        const int other = (r * 7919) % (CRandom::Max + 1);
+        CRay fromTable, fromLibrary;
+        LambertianDirectionOfDraws(plane, fromTable, r, other);
+        LambertianDirection(plane, fromLibrary, 2 * pi * (r / 32768.0), std::asin(std::sqrt(other / 32768.0)));
+        ASSERT_EQ(fromTable.dx, fromLibrary.dx) << r;
+        ASSERT_EQ(fromTable.dy, fromLibrary.dy) << r;
+        ASSERT_EQ(fromTable.dz, fromLibrary.dz) << r;
+    }
+    // Isotropic: three draws, the third choosing the hemisphere.
+    CRandom random(99), reference(99);
+    for (int n = 0; n < 100000; ++n) {
+        CRay fromTable, fromLibrary;
+        IsotropicDirection(fromTable, random);
+        const double phi = 2 * (reference.Next() / 32767.0) * 3.1416;
+        double theta = std::acos(reference.Next() / 32767.0);
+        if (reference.Next() / 32767.0 > 0.5) theta = pi - theta;
+        fromLibrary.SetDirection(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi), std::cos(theta));
+        fromLibrary.Normalize();
+        ASSERT_EQ(fromTable.dx, fromLibrary.dx) << n;
+        ASSERT_EQ(fromTable.dy, fromLibrary.dy) << n;
+        ASSERT_EQ(fromTable.dz, fromLibrary.dz) << n;
+    }
+}
+
 }  // namespace
 }  // namespace brelix

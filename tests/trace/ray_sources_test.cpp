@@ -8,12 +8,12 @@
 namespace brelix {
 namespace {
 
-// The rays of a batch in generation order (the queue's head is the last one made).
+// The rays of a batch in generation order, made from their indices; nothing is queued up front.
 std::vector<CRay> Generate(CBatch& batch) {
     EXPECT_EQ(GenerateRays(batch, nullptr), EGeneration::Done);
-    std::vector<CRay> rays;
-    for (uint32_t i = batch.rayQueue.GetCount(); i-- > 0;) rays.push_back(batch.rayQueue.FromHead(i));
-    batch.rayQueue.RemoveAll();
+    EXPECT_TRUE(batch.rayQueue.IsEmpty());
+    std::vector<CRay> rays(batch.sources.Left());
+    for (uint64_t i = 0; i < rays.size(); ++i) batch.sources.Make(i, rays[i]);
     batch.model.ClearResults();
     return rays;
 }
@@ -99,6 +99,58 @@ TEST(GenerateRays, SpectrumWeightsAndPoints) {
     EXPECT_EQ(rays[1].resultIndex, rays[2].resultIndex);
     batch.wavelengthSweep.step = 0;  // only the first spectrum point
     EXPECT_EQ(Generate(batch).size(), 1u);
+}
+
+// Rows are laid out in the order the rays meet their keys; rays of equal keys share one without a lookup,
+// and the rays launch from the last down, as a last-in first-out queue of them would give them.
+TEST(GenerateRays, RowsInGenerationOrderSharedByEqualKeysAndLaunchedFromTheLast) {
+    CBatch batch;
+    batch.model.Append().Append();
+    batch.xSweep = {0, 1, 1, 0};
+    batch.constantSpectrum = 0;
+    batch.fileSpectrum = 1;
+    batch.useSpectrumFile = 1;
+    batch.wavelengthSweep = {0, 1, 1, 0};
+    for (double w : {700.0, 500.0, 700.0, -0.0, 0.0, 500.0}) {
+        CSpectrumPoint& point = batch.spectrum.InsertAt(batch.spectrum.GetCount());  // in file order, unsorted
+        point.wavelength = w;
+        point.intensity = w / 100 + 1;
+    }
+    EXPECT_EQ(CountResultRows(batch), 6u);
+    ASSERT_EQ(GenerateRays(batch, nullptr), EGeneration::Done);
+    ASSERT_EQ(batch.model.results.GetSize(), 6u);
+    ASSERT_EQ(batch.model[0][0].results.GetSize(), 6u);
+    for (uint32_t row = 0; row < 6; ++row) {
+        EXPECT_EQ(batch.model.results[row].key.x, row < 3 ? 0.0 : 1.0);
+        EXPECT_EQ(batch.model[0][0].results[row].key, batch.model.results[row].key);
+    }
+    const int32_t rows[] = {0, 1, 0, 2, 2, 1, 3, 4, 3, 5, 5, 4};
+    CModel lookedUp;
+    for (uint64_t i = 0; i < 12; ++i) {
+        CRay ray;
+        batch.sources.Make(i, ray);
+        EXPECT_EQ(ray.resultIndex, rows[i]) << i;
+        EXPECT_EQ(lookedUp.FindOrAddResult(ray), rows[i]) << i;
+        EXPECT_EQ(ray.sourceIntensity, batch.spectrum.Lookup(ray.wavelength)) << i;
+    }
+    CRay first;
+    ASSERT_TRUE(batch.sources.LaunchNext(first));
+    EXPECT_EQ(first.resultIndex, 4);
+    EXPECT_EQ(first.xSource, 1.0);
+    EXPECT_EQ(batch.sources.Left(), 11u);
+}
+
+TEST(CSpectrumIndex, AnswersAsTheScanInAnyOrder) {
+    CSpectrum spectrum;
+    uint32_t state = 7;
+    for (int i = 0; i < 300; ++i) {
+        state = state * 214013u + 2531011u;
+        CSpectrumPoint& point = spectrum.InsertAt(spectrum.GetCount());
+        point.wavelength = 400 + (state >> 16) % 50;
+        point.intensity = i;
+    }
+    const CSpectrumIndex index(spectrum);
+    for (double w = 390; w <= 460; w += 0.5) EXPECT_EQ(index.Lookup(w), spectrum.Lookup(w)) << w;
 }
 
 TEST(GenerateRays, EmptyAndRunawaySweeps) {

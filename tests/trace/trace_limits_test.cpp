@@ -41,7 +41,7 @@ TEST(PathLimits, TranslatePlaneTargetingItselfHasNoEffect) {
     EXPECT_STREQ(NoEffectReason(slab[0], slab), "its target plane is itself");
 
     const std::vector<double> launched = TraceSynchronously(batch, 100000);
-    ASSERT_TRUE(batch.rayQueue.IsEmpty()) << "still tracing after 100000 ops";
+    ASSERT_EQ(RaysLeft(batch), 0u) << "still tracing after 100000 ops";
     ExpectBalanced(batch, launched);
     // The light reflected back up inside the slab passes the inert plane and leaves the model.
     double lost = 0;
@@ -59,7 +59,7 @@ TEST(PathLimits, RayBetweenPerfectMirrorsEndsAsRemainderAtItsLifetime) {
     batch.minIntensity = 0;
 
     const std::vector<double> launched = TraceSynchronously(batch, 2 * kMaxPathInteractions);
-    ASSERT_TRUE(batch.rayQueue.IsEmpty()) << "still tracing";
+    ASSERT_EQ(RaysLeft(batch), 0u) << "still tracing";
     EXPECT_EQ(batch.expiredRays.load(), 1u);
     EXPECT_EQ(batch.traceOps.load(), kMaxPathInteractions + 1);
     EXPECT_EQ(batch.model.results[0].remainder, 1.0);
@@ -105,7 +105,15 @@ TEST(BatchCheck, RefusesWhatWouldMakeNaNNeverEndOrNotFit) {
              b.subdivideTheta = b.subdivideXi = 10000000;
          },
          "a Lambertian reflection splits a ray into Subdivide (theta) x Subdivide (xi) = 10000000 x 10000000 rays"},
-        {[](CBatch& b) { b.xSweep = {0, 3e9, 1, 0}; }, "source rays, more than"},
+        {[](CBatch& b) { b.xSweep = {0, 3e9, 1, 0}; }, "results rows, more than the"},
+        {[](CBatch& b) {
+             // Three million rows, fine; but three billion source rays, more than a batch can count.
+             b.xSweep = {0, 3e6, 1, 0};
+             b.useSpectrumFile = 1;
+             b.wavelengthSweep = {0, 1, 1, 0};
+             for (int r = 0; r < 1000; ++r) b.spectrum.InsertSorted(600, 1.0);
+         },
+         "source rays, more than a batch can hold"},
     };
     for (const auto& [spoil, expected] : cases) {
         SCOPED_TRACE(expected);
@@ -120,39 +128,58 @@ TEST(BatchCheck, RefusesWhatWouldMakeNaNNeverEndOrNotFit) {
         EXPECT_FALSE(BeginBatch(batch, random, nullptr, error));
         EXPECT_NE(error.find("Batch \"Slab\" cannot be traced: "), std::string::npos) << error;
         EXPECT_NE(error.find(expected), std::string::npos) << error;
-        EXPECT_TRUE(batch.rayQueue.IsEmpty());
+        EXPECT_EQ(RaysLeft(batch), 0u);
         EXPECT_EQ(batch.model.results.GetSize(), 0u);
     }
 }
 
-TEST(BatchCheck, RaysAndTheirRecordsMustFitTheMemoryAvailable) {
+// Source rays are made when launched: a batch needs the memory of its rows, so a hundred million rays
+// that share their rows fit where a tenth of them with a row each do not.
+TEST(BatchCheck, RowsMustFitTheMemoryAvailable) {
     CBatch batch;
     BuildSlab(batch, 3.5, 10, 100);
     SetNormalIncidenceSources(batch, 1000);
+    EXPECT_EQ(CountResultRows(batch), 1000u);
     const uint64_t need = BatchMemoryBytes(batch, 1000);
     std::string error;
     EXPECT_TRUE(CheckBatch(batch, error, need));
     EXPECT_FALSE(CheckBatch(batch, error, need - 1));
-    EXPECT_NE(error.find("its 1000 source rays, their result records and the rays split off them would need about"),
+    EXPECT_NE(error.find("its 1000 source rays give 1000 results rows, which with the rays split off them would "
+                         "need about"),
               std::string::npos)
         << error;
-    EXPECT_FALSE(CheckBatch(batch, error, 999 * sizeof(CRay)));
-    EXPECT_NE(error.find("its sweeps give more than 999 source rays, more than the "),
+
+    constexpr uint64_t k100MB = 100000000;
+    SetNormalIncidenceSources(batch, 100000);
+    batch.constantSpectrum = 0;
+    batch.fileSpectrum = 1;
+    batch.useSpectrumFile = 1;
+    batch.wavelengthSweep = {0, 1, 1, 0};
+    for (int r = 0; r < 1000; ++r) batch.spectrum.InsertSorted(600, 1.0);
+    EXPECT_EQ(CountSourceRays(batch, kMaxSourceRays), 100000000u);
+    EXPECT_EQ(CountResultRows(batch), 100000u);
+    EXPECT_TRUE(CheckBatch(batch, error, k100MB)) << error;
+
+    SetNormalIncidenceSources(batch, 10000000);
+    batch.useSpectrumFile = 0;
+    EXPECT_FALSE(CheckBatch(batch, error, k100MB));
+    EXPECT_NE(error.find("its sweeps give more than 625000 results rows, more than the 100.0 MB of memory"),
               std::string::npos)
         << error;
 }
 
-TEST(BatchCheck, MemoryEstimateCountsQueueRecordsAndSplits) {
+TEST(BatchCheck, MemoryEstimateCountsRowsQueueAndSplits) {
     CBatch batch;
-    BuildLambertianSlab(batch, 3.5, 10, 100, 0.9);  // 2 layers, 4 planes: 7 result lists
+    BuildLambertianSlab(batch, 3.5, 10, 100, 0.9);  // 2 layers, 4 planes
     batch.interfaceDivides = 3;
     batch.subdivideTheta = 10;
     batch.subdivideXi = 20;
     // One ray left per divide and the Lambertian split; no position or scatter split in this model.
     EXPECT_EQ(QueueHeadroom(batch), 1u + 3 + 200);
-    // 100 keys fill the first two record blocks (64 + 128).
+    // A row: its key, the model's lost and remainder, a tally per layer and plane, its slots in the key
+    // index; and the six one-value sweeps with the wavelength's weight and row.
     EXPECT_EQ(BatchMemoryBytes(batch, 100),
-              (100 + 204) * sizeof(CRay) + 7 * 192 * sizeof(CResultRecord) + 100 * 112);
+              100 * (sizeof(CResultKey) + 8 * sizeof(double) + 16) + 204 * sizeof(CRay) + 18 * sizeof(double));
 }
 
 TEST(LongWork, GenerationAndSplitsStopWhenAskedAndKeepTheBalance) {
@@ -161,10 +188,11 @@ TEST(LongWork, GenerationAndSplitsStopWhenAskedAndKeepTheBalance) {
     BuildSlab(batch, 3.5, 10, 100);
     SetNormalIncidenceSources(batch, 100000);
     EXPECT_EQ(GenerateRays(batch, nullptr, nullptr, 0, &stop), EGeneration::Stopped);
-    EXPECT_LT(batch.rayQueue.GetCount(), 5000u);
+    EXPECT_LT(batch.sources.Left(), 5000u);
+    EXPECT_EQ(batch.model.results.GetSize(), batch.sources.Left());
 
     // A split asked to stop puts the ray back as it was.
-    batch.rayQueue.Truncate(2);
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(batch.sources.LaunchNext(batch.rayQueue.Push()));
     batch.rayQueue.Head().intensity = 0.25;
     CRandom random;
     CTraceContext context(batch, random, nullptr, &stop);
@@ -186,14 +214,16 @@ TEST(LongWork, AGivenUpTraceEndsItsQueuedRaysAsRemainder) {
     SetNormalIncidenceSources(batch, 20);
     const std::vector<double> launched = TraceSynchronously(batch, 300);
     ASSERT_FALSE(batch.rayQueue.IsEmpty());
+    ASSERT_GT(batch.sources.Left(), 0u);
     double queued = 0;
     for (uint32_t i = 0; i < batch.rayQueue.GetCount(); ++i) queued += batch.rayQueue.FromHead(i).intensity;
-    const uint32_t count = batch.rayQueue.GetCount();
+    for (uint64_t i = 0; i < batch.sources.Left(); ++i) queued += launched[i];  // one ray per key, index i
+    const uint64_t count = RaysLeft(batch);
 
     const CInFlight inFlight = EndQueuedRaysAsRemainder(batch);
     EXPECT_EQ(inFlight.rays, count);
     EXPECT_NEAR(inFlight.intensity, queued, 1e-12);
-    EXPECT_TRUE(batch.rayQueue.IsEmpty());
+    EXPECT_EQ(RaysLeft(batch), 0u);
     ExpectBalanced(batch, launched);
 }
 
@@ -242,7 +272,7 @@ TEST(LongWork, RunningOutOfMemoryStopsTheTraceAndKeepsItsResults) {
               "CThTrace Error: Not enough memory to go on tracing batch \"Rear\": the trace was stopped. The results "
               "so far are kept.");
     EXPECT_GT(batch.traceOps.load(), 0u);
-    EXPECT_FALSE(batch.rayQueue.IsEmpty());
+    EXPECT_GT(RaysLeft(batch), 0u);
     ExpectBalanced(batch, std::vector<double>(batch.model.results.GetSize(), 1.0));
 }
 
