@@ -97,7 +97,6 @@ void CInteractiveGraphView::SetRetainZoom(bool retain) {
 }
 
 void CInteractiveGraphView::OnUpdate(EUpdateHint hint) {
-    NoteTraceStart();
     switch (hint) {
         case HintGraphChanged:
             Build(false);
@@ -112,33 +111,29 @@ void CInteractiveGraphView::OnUpdate(EUpdateHint hint) {
     }
 }
 
-void CInteractiveGraphView::NoteTraceStart() {
+void CInteractiveGraphView::OnTraceStarting() {
     const CBatch& batch = Batch();
-    const bool tracing = batch.tracing.load() != 0;
     if (&batch != builtFrom_) return;
-    if (tracing && !batchWasTracing_) {
-        if (!batchData_.x.empty()) history_.Add(batch.name, current_, batchData_);
-        // The trace's own results are shown from now on.
-        if (showingHistory_) {
-            showingHistory_ = false;
-            graph_.ShowGraph(current_, batchData_);
-            ShowLegend();
-        }
+    const CGraphData last = BuildCheckedSeries(batch, current_.kind);
+    if (!last.x.empty()) {
+        CGraph graph = current_;
+        graph.SetSeries(last);
+        history_.Add(batch.name, graph, last);
     }
-    batchWasTracing_ = tracing;
+    // The new trace's results are shown from now on.
+    if (showingHistory_) Build(true);
 }
 
 void CInteractiveGraphView::Build(bool keepRange) {
     CBatch& batch = Batch();
-    batchData_ = BuildCheckedSeries(batch, current_.kind);
-    current_.SetSeries(batchData_);
+    CGraphData data = BuildCheckedSeries(batch, current_.kind);
+    current_.SetSeries(data);
     if (keepRange && !showingHistory_)
-        graph_.Refresh(batchData_);
+        graph_.Refresh(std::move(data));
     else
-        graph_.ShowGraph(current_, batchData_);
+        graph_.ShowGraph(current_, std::move(data));
     showingHistory_ = false;
     builtFrom_ = &batch;
-    batchWasTracing_ = batch.tracing.load() != 0;
     ShowLegend();
     pictureValid_ = false;
     update();
@@ -147,9 +142,9 @@ void CInteractiveGraphView::Build(bool keepRange) {
 
 void CInteractiveGraphView::Refresh() {
     if (builtFrom_ != &Batch()) return Build(false);
-    batchData_ = BuildCheckedSeries(Batch(), current_.kind);
-    current_.SetSeries(batchData_);
-    graph_.Refresh(batchData_);
+    CGraphData data = BuildCheckedSeries(Batch(), current_.kind);
+    current_.SetSeries(data);
+    graph_.Refresh(std::move(data));
     ShowLegend();
     pictureValid_ = false;
     update();

@@ -21,10 +21,11 @@ class CMainFrame;
 // the layers and planes checked in the model tree, against wavelength or position. The plot is drawn on an
 // image, and the rubber band by inverting that image's pixels, so that drawing the band again erases it.
 //
-// Earlier results: when a trace of the batch the view shows starts, the plot the view last showed of it,
-// if it had points, becomes an entry of the history, "Previous simulation #N - BATCH". The "History"
-// menus (in the context menu and the Edit menu) list the entries newest first; choosing one shows it under
-// its title until the next graph command or trace.
+// Earlier results: when a trace of the batch the view shows is about to start, the batch's results as they
+// stand then (the last trace's), plotted as the view plots them, become an entry of the history, "Previous
+// simulation #N - BATCH", if they have points. The "History" menus (in the context menu and the Edit menu)
+// list the entries newest first; choosing one shows it under its title until the next graph command or
+// trace.
 class CInteractiveGraphView : public QWidget {
     Q_OBJECT
   public:
@@ -35,9 +36,10 @@ class CInteractiveGraphView : public QWidget {
     // "View" > "Graph": the kind of graph hint 5 builds.
     void SetGraphKind(int kind);
     // Hint 5 builds a new graph of the current batch; 1 (a document read, written or replaced) too, but
-    // keeps the range of the batch shown; 0 notes a trace's start and refreshes the data, keeping the
-    // range and zoom steps.
+    // keeps the range of the batch shown; 0 refreshes the data, keeping the range and zoom steps.
     void OnUpdate(EUpdateHint hint);
+    // A trace of the current batch is about to clear its results.
+    void OnTraceStarting();
 
     const CInteractiveGraph& Graph() const { return graph_; }
     const CGraph& CurrentGraph() const { return current_; }
@@ -70,8 +72,6 @@ class CInteractiveGraphView : public QWidget {
     void Build(bool keepRange);
     // The current batch's data now, into the graph shown.
     void Refresh();
-    // Called at every update: a trace of the batch shown that started since makes a history entry.
-    void NoteTraceStart();
     void ShowLegend();
     // Passes one event to the graph: the band is erased from the shown picture first and drawn again after,
     // unless the plot itself is to be drawn again.
@@ -91,11 +91,8 @@ class CInteractiveGraphView : public QWidget {
     QImage picture_;
     bool pictureValid_ = false;
     bool showingHistory_ = false;
-    // The batch the graph was last built from, compared only; whether its trace was running then; and its
-    // data then, which a trace starting makes a history entry.
+    // The batch the graph was last built from: compared, never used.
     const CBatch* builtFrom_ = nullptr;
-    bool batchWasTracing_ = false;
-    CGraphData batchData_;
     // A right click that had nothing to step out of opens the context menu when released.
     bool menuOnRelease_ = false;
     QAction* retainZoom_;

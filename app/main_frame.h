@@ -92,6 +92,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void EditStopAtCount(uint32_t& count) override;
     void StateChanged() override;
+    void TraceStarting() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -43,6 +43,10 @@ void CMainFrame::OnViewSwitched(EView view) {
     ViewWidget(view)->setFocus();
 }
 
+void CMainFrame::TraceStarting() {
+    graphView_->OnTraceStarting();
+}
+
 void CMainFrame::ShowPrompt(const QString& text) {
     messagePane_->setText(text.isEmpty() ? "Ready" : text);
 }
