@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "app/painter_view_surface.h"
 #include "graph/interactive_graph.h"

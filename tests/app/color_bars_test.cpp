@@ -155,22 +155,12 @@ class TestColorBars : public QObject {
         t->Doc().Batches().SetCurrent(0);
         t->Frame().RebuildTree();
         QVERIFY(t->Frame().ColorBar()->isVisible());
-        int paints = 0;
-        struct CCounter : QObject {
-            int& count;
-            explicit CCounter(int& c) : count(c) {}
-            bool eventFilter(QObject*, QEvent* event) override {
-                count += event->type() == QEvent::Paint;
-                return false;
-            }
-        } counter(paints);
-        t->Frame().ColorBox().installEventFilter(&counter);
-        QApplication::processEvents();
-        paints = 0;
-        ClickTree({1, -1, -1, false});
-        QCOMPARE(&t->Batch(), &second);
-        QTRY_VERIFY(paints > 0);
-        t->Frame().ColorBox().removeEventFilter(&counter);
+        {
+            CPaintCounter counter(t->Frame().ColorBox());
+            ClickTree({1, -1, -1, false});
+            QCOMPARE(&t->Batch(), &second);
+            QTRY_VERIFY(counter.paints > 0);
+        }
         QCOMPARE(Grab(t->Frame().ColorBox()).pixel(0, kFirstRow), qRgb(153, 153, 153));
         ClickTree({0, -1, -1, false});
         QCOMPARE(Grab(t->Frame().ColorBox()).pixel(0, kFirstRow), qRgb(255, 0, 0));

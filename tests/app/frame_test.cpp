@@ -295,6 +295,18 @@ private slots:
         QVERIFY(all.trace);
         QVERIFY(!ParseCommandLine({"brelix", "--open"}).error.isEmpty());
         QVERIFY(!ParseCommandLine({"brelix", "--trace"}).error.isEmpty());
+
+        // The view a screenshot shows, and the layers it checks.
+        const CAppOptions graph =
+            ParseCommandLine({"brelix", "--screenshot", "g.png", "--view", "graph:2", "--check-layers"});
+        QVERIFY(graph.error.isEmpty());
+        QVERIFY(graph.checkLayers);
+        QCOMPARE(ViewCommand(graph.view), std::optional(ECommand::GraphX));
+        QCOMPARE(ViewCommand("results"), std::optional(ECommand::Results));
+        QCOMPARE(ParseCommandLine({"brelix", "--screenshot", "g.png", "--view", "graph:4"}).error,
+                 QString("--view graph:4: the views are model, results, graph:1, graph:2 and graph:3."));
+        QCOMPARE(ParseCommandLine({"brelix", "--view", "results"}).error, QString("--view goes with --screenshot."));
+        QVERIFY(!ParseCommandLine({"brelix", "--screenshot", "g.png", "--view"}).error.isEmpty());
     }
 
     // With a document open and nothing running, the interface uses no processor time to speak of.

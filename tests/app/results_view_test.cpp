@@ -201,21 +201,9 @@ class TestResultsView : public QObject {
     void aClickRepaints() {
         t->Trigger(ECommand::Results);
         QVERIFY(QTest::qWaitForWindowExposed(&t->Frame()));
-        int paints = 0;
-        struct CCounter : QObject {
-            int& count;
-            explicit CCounter(int& c) : count(c) {}
-            bool eventFilter(QObject*, QEvent* event) override {
-                count += event->type() == QEvent::Paint;
-                return false;
-            }
-        } counter(paints);
-        View().viewport()->installEventFilter(&counter);
-        QApplication::processEvents();
-        paints = 0;
+        CPaintCounter counter(*View().viewport());
         QTest::mouseClick(View().viewport(), Qt::LeftButton, {}, QPoint(50, 50));
-        QTRY_VERIFY(paints > 0);
-        View().viewport()->removeEventFilter(&counter);
+        QTRY_VERIFY(counter.paints > 0);
     }
 
     // "Print..." of the results view: a PDF with the table's rows as the view shows them; a page too small
