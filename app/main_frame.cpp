@@ -152,7 +152,11 @@ void CMainFrame::Attach(CBrelix6Doc& doc) {
 
     treeBar_ = new CModelTreeBar(this);
     addDockWidget(Qt::LeftDockWidgetArea, treeBar_);
-    treeBar_->Tree().onClick = [this](const CTreeCode& code) { modelView_->OnTreeClick(code); };
+    treeBar_->Tree().onClick = [this](const CTreeCode& code) {
+        modelView_->OnTreeClick(code);
+        // The table and the graph follow the batch and the items checked.
+        UpdateViewsExcept(EView::Model, HintRedraw);
+    };
     treeBar_->Tree().onExpanded = [this](const CTreeCode& code, bool expanded) { OnTreeExpanded(code, expanded); };
 
     CreateActions();

@@ -139,6 +139,14 @@ class TestGraphView : public QObject {
         QCOMPARE(data.series[1].y[0], CResultRecord::Load(t->Batch().model[1].results[0].absorbed));
         QCOMPARE(Logic().Range().xLow, 300.0);
         QCOMPARE(Logic().Range().xHigh, 1200.0);
+
+        // A click in the tree while the graph is shown adds the item's series, in the zoom the user chose.
+        Drag(At(0.2, 0.2), At(0.8, 0.8));
+        const CViewRange zoomed = Logic().Range();
+        ClickTree({0, 2, -1, false});
+        QCOMPARE(Logic().Data().series.size(), size_t(4));
+        QCOMPARE(t->Frame().LegendBox().Names().back(), std::string("Air below"));
+        QVERIFY(Logic().Range() == zoomed);
     }
 
     // The commands the graph view brings, and how they leave with it.

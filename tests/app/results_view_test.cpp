@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "app/model_tree_bar.h"
 #include "app/results_view.h"
 #include "document/results_export.h"
 #include "tests/app/app_fixture.h"
@@ -169,6 +170,19 @@ class TestResultsView : public QObject {
         QVERIFY(inkOf(5, 3, qRgb(255, 0, 0)) > 5);
         QVERIFY(inkOf(1, 3, qRgb(192, 0, 192)) > 5);
         QCOMPARE(inkOf(5, 3, qRgb(192, 0, 192)), 0);
+
+        // A click on another batch in the tree shows its table.
+        t->Doc().Batches().Append().name = "Empty";
+        t->Doc().Batches().SetCurrent(0);
+        t->Frame().RebuildTree();
+        CModelTreeCtrl& tree = t->Frame().TreeBar().Tree();
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                          tree.visualItemRect(tree.FindItem({1, -1, -1, false})).center());
+        QCOMPARE(VisibleRows().at(0), QStringList({"Batch 1: Empty (0.00 Million Trace Ops)"}));
+        QCOMPARE(View().verticalScrollBar()->maximum(), 0);
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                          tree.visualItemRect(tree.FindItem({0, -1, -1, false})).center());
+        QCOMPARE(View().verticalScrollBar()->maximum(), records + 6 - shown);
 
         // Scrolled sideways, the first cell shown is further right.
         View().horizontalScrollBar()->setValue(160);
