@@ -27,14 +27,17 @@ CAppOptions ParseCommandLine(const QStringList& arguments) {
                 options.error = arg + (arg == "--view" ? " needs a view." : " needs a file name.");
                 break;
             }
-            (arg == "--open" ? options.open : arg == "--view" ? options.view : options.screenshot) = arguments[++i];
+            QString& value = arg == "--open" ? options.open : arg == "--view" ? options.view : options.screenshot;
+            value = arguments[++i];
         }
         // Anything else, a bare file name too, is not used: documents are opened with --open.
     }
     if (options.error.isEmpty() && !options.view.isEmpty() && !ViewCommand(options.view))
-        options.error = "--view " + options.view + ": the views are model, results, graph:1, graph:2 and graph:3.";
-    for (const auto& [set, name] : {std::pair(options.trace, "--trace"), std::pair(!options.view.isEmpty(), "--view"),
-                                    std::pair(options.checkLayers, "--check-layers")}) {
+        options.error =
+            "--view " + options.view + ": the views are model, results, graph:1, graph:2 and graph:3.";
+    const std::pair<bool, const char*> needScreenshot[] = {
+        {options.trace, "--trace"}, {!options.view.isEmpty(), "--view"}, {options.checkLayers, "--check-layers"}};
+    for (const auto& [set, name] : needScreenshot) {
         if (set && options.screenshot.isEmpty() && options.error.isEmpty())
             options.error = QString(name) + " goes with --screenshot.";
     }

@@ -64,8 +64,8 @@ int main(int argc, char* argv[]) {
     const CAppOptions options = ParseCommandLine(QCoreApplication::arguments());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr,
-                     "brelix: %s\nUsage: brelix [--no-splash] [--open FILE] [--screenshot FILE.png [--trace] [--check-layers] "
-                     "[--view model|results|graph:1|graph:2|graph:3]]\n",
+                     "brelix: %s\nUsage: brelix [--no-splash] [--open FILE] [--screenshot FILE.png [--trace] "
+                     "[--check-layers] [--view model|results|graph:1|graph:2|graph:3]]\n",
                      qPrintable(options.error));
         return 2;
     }

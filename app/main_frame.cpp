@@ -58,8 +58,8 @@ const std::vector<CMenu>& MenuTable() {
            std::nullopt, true},
           {ECommand::ExportResults, "Export Results"},
           {ECommand::SaveGraphAs, "Save Graph &As...", {}, nullptr, std::nullopt, true},
-          {ECommand::Print, "&Print...", {QKeySequence("Ctrl+P")}, "Print the active document\nPrint", std::nullopt,
-           true},
+          {ECommand::Print, "&Print...", {QKeySequence("Ctrl+P")}, "Print the active document\nPrint",
+           std::nullopt, true},
           {ECommand::Exit, "E&xit", {}, "Quit the application; prompts to save documents\nExit"}}},
         {"&Edit",
          {{ECommand::Copy, "&Copy", {QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Insert")},
@@ -249,7 +249,8 @@ void CMainFrame::CreateToolBars() {
     // the legend to the graph view.
     legendBar_ = new CLegendDlgBar(this);
     addToolBar(Qt::TopToolBarArea, legendBar_);
-    colorBar_ = new CColorDlgBar([this]() -> const CDrawTools& { return doc_->Batches().Current().drawTools; }, this);
+    auto tools = [this]() -> const CDrawTools& { return doc_->Batches().Current().drawTools; };
+    colorBar_ = new CColorDlgBar(tools, this);
     addToolBar(Qt::TopToolBarArea, colorBar_);
     legendBar_->hide();
 }

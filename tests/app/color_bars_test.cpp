@@ -56,7 +56,9 @@ class TestColorBars : public QObject {
     }
 
     // A click on a check box's indicator (the box may be wider than its text).
-    static void Check(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
+    static void Check(QCheckBox* box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
 
     void ClickTree(CTreeCode code) {
         CModelTreeCtrl& tree = t->Frame().TreeBar().Tree();

@@ -305,7 +305,8 @@ private slots:
         QCOMPARE(ViewCommand("results"), std::optional(ECommand::Results));
         QCOMPARE(ParseCommandLine({"brelix", "--screenshot", "g.png", "--view", "graph:4"}).error,
                  QString("--view graph:4: the views are model, results, graph:1, graph:2 and graph:3."));
-        QCOMPARE(ParseCommandLine({"brelix", "--view", "results"}).error, QString("--view goes with --screenshot."));
+        QCOMPARE(ParseCommandLine({"brelix", "--view", "results"}).error,
+                 QString("--view goes with --screenshot."));
         QVERIFY(!ParseCommandLine({"brelix", "--screenshot", "g.png", "--view"}).error.isEmpty());
     }
 
