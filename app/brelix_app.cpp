@@ -20,17 +20,37 @@ CAppOptions ParseCommandLine(const QStringList& arguments) {
             options.splash = false;
         } else if (arg == "--trace") {
             options.trace = true;
-        } else if (arg == "--open" || arg == "--screenshot") {
+        } else if (arg == "--check-layers") {
+            options.checkLayers = true;
+        } else if (arg == "--open" || arg == "--screenshot" || arg == "--view") {
             if (i + 1 == arguments.size()) {
-                options.error = arg + " needs a file name.";
+                options.error = arg + (arg == "--view" ? " needs a view." : " needs a file name.");
                 break;
             }
-            (arg == "--open" ? options.open : options.screenshot) = arguments[++i];
+            QString& value = arg == "--open" ? options.open : arg == "--view" ? options.view : options.screenshot;
+            value = arguments[++i];
         }
         // Anything else, a bare file name too, is not used: documents are opened with --open.
     }
-    if (options.trace && options.screenshot.isEmpty()) options.error = "--trace goes with --screenshot.";
+    if (options.error.isEmpty() && !options.view.isEmpty() && !ViewCommand(options.view))
+        options.error =
+            "--view " + options.view + ": the views are model, results, graph:1, graph:2 and graph:3.";
+    const std::pair<bool, const char*> needScreenshot[] = {
+        {options.trace, "--trace"}, {!options.view.isEmpty(), "--view"}, {options.checkLayers, "--check-layers"}};
+    for (const auto& [set, name] : needScreenshot) {
+        if (set && options.screenshot.isEmpty() && options.error.isEmpty())
+            options.error = QString(name) + " goes with --screenshot.";
+    }
     return options;
+}
+
+std::optional<ECommand> ViewCommand(const QString& view) {
+    if (view == "model") return ECommand::ModelGraphic;
+    if (view == "results") return ECommand::Results;
+    if (view == "graph:1") return ECommand::GraphSpectral;
+    if (view == "graph:2") return ECommand::GraphX;
+    if (view == "graph:3") return ECommand::GraphY;
+    return std::nullopt;
 }
 
 CBrelix6App::CBrelix6App(const CAppOptions& options) {

@@ -4,8 +4,10 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/recent_files.h"
+#include "document/command_router.h"
 
 namespace brelix {
 
@@ -18,9 +20,15 @@ struct CAppOptions {
     QString open;        // --open FILE: opened at start
     QString screenshot;  // --screenshot FILE: the window as a PNG, then exit
     bool trace = false;  // --trace: with --screenshot, after the trace of the opened document
+    // --view VIEW: with --screenshot, the view shown: "model", "results" or "graph:KIND" with KIND 1
+    // (spectral), 2 (x position) or 3 (y position).
+    QString view;
+    bool checkLayers = false;  // --check-layers: every layer of the current batch checked, as a click does
     QString error;       // what is wrong with the command line, if anything
 };
 CAppOptions ParseCommandLine(const QStringList& arguments);
+// The command that shows a --view, if it names one.
+std::optional<ECommand> ViewCommand(const QString& view);
 
 // The application: one document in one main frame. The options' splash switch is used here; the caller
 // opens the document the command line names, once it has set up how messages are shown. It handles New, Open, the recent files, Exit and

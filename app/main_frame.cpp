@@ -14,10 +14,11 @@
 #include <optional>
 
 #include "app/artwork.h"
+#include "app/interactive_graph_view.h"
 #include "app/model_builders.h"
 #include "app/model_tree_bar.h"
 #include "app/model_view.h"
-#include "app/placeholder_view.h"
+#include "app/results_view.h"
 #include "app/stop_at_dialog.h"
 #include "core/format.h"
 #include "core/shared_value.h"
@@ -44,8 +45,8 @@ struct CMenu {
     std::vector<CItem> items;
 };
 
-// The menus, in order; "Recent File" stands in "&File" after "Export Results", and the graph items form
-// a submenu of "&View".
+// The menus, in order; "Recent File" stands in "&File" after "Print...", and the graph items form a
+// submenu of "&View".
 const std::vector<CMenu>& MenuTable() {
     static const std::vector<CMenu> table = {
         {"&File",
@@ -56,7 +57,10 @@ const std::vector<CMenu>& MenuTable() {
            EToolbarIcon::Save},
           {ECommand::FileSaveAs, "Save &As...", {}, "Save the active document with a new name\nSave As",
            std::nullopt, true},
-          {ECommand::ExportResults, "Export Results", {}, nullptr, std::nullopt, true},
+          {ECommand::ExportResults, "Export Results"},
+          {ECommand::SaveGraphAs, "Save Graph &As...", {}, nullptr, std::nullopt, true},
+          {ECommand::Print, "&Print...", {QKeySequence("Ctrl+P")}, "Print the active document\nPrint",
+           std::nullopt, true},
           {ECommand::Exit, "E&xit", {}, "Quit the application; prompts to save documents\nExit"}}},
         {"&Edit",
          {{ECommand::Copy, "&Copy", {QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Insert")},
@@ -140,10 +144,8 @@ void CMainFrame::Attach(CBrelix6Doc& doc) {
     doc_ = &doc;
     stack_ = new QStackedWidget(this);
     modelView_ = new CBrelix6View(doc, *this);
-    graphView_ = new CPlaceholderView("Graph");
-    graphView_->setObjectName("GraphView");
-    resultsView_ = new CPlaceholderView("Results");
-    resultsView_->setObjectName("ResultsView");
+    graphView_ = new CInteractiveGraphView(doc, *this);
+    resultsView_ = new CResultsView(doc);
     stack_->addWidget(modelView_);
     stack_->addWidget(graphView_);
     stack_->addWidget(resultsView_);
@@ -151,7 +153,11 @@ void CMainFrame::Attach(CBrelix6Doc& doc) {
 
     treeBar_ = new CModelTreeBar(this);
     addDockWidget(Qt::LeftDockWidgetArea, treeBar_);
-    treeBar_->Tree().onClick = [this](const CTreeCode& code) { modelView_->OnTreeClick(code); };
+    treeBar_->Tree().onClick = [this](const CTreeCode& code) {
+        modelView_->OnTreeClick(code);
+        // The table and the graph follow the batch and the items checked.
+        UpdateViewsExcept(EView::Model, HintRedraw);
+    };
     treeBar_->Tree().onExpanded = [this](const CTreeCode& code, bool expanded) { OnTreeExpanded(code, expanded); };
     builders_ = std::make_unique<CModelBuilders>(doc, *this);
     treeBar_->Tree().onDoubleClick = [this](const CTreeCode& code) { builders_->OnTreeDoubleClick(code); };
@@ -161,6 +167,7 @@ void CMainFrame::Attach(CBrelix6Doc& doc) {
     CreateToolBars();
     CreateStatusBar();
     RegisterCommands();
+    AttachResultCommands();
     modelView_->setFocus();
     StateChanged();
 }
@@ -168,6 +175,8 @@ void CMainFrame::Attach(CBrelix6Doc& doc) {
 void CMainFrame::CreateActions() {
     auto make = [this](const CItem& item) {
         auto* action = new QAction(item.text, this);
+        // A view may rename a command while it is active (Copy); the others show the table's text.
+        action->setProperty("tableText", QString(item.text));
         action->setShortcuts(item.keys);
         action->setShortcutContext(Qt::WindowShortcut);
         if (item.prompt) {
@@ -215,7 +224,7 @@ void CMainFrame::CreateMenus() {
             (inGraph ? graph : menu)->addAction(action);
             if (item.command == ECommand::GraphY) menu->addSeparator();
             if (item.separatorAfter) menu->addSeparator();
-            if (item.command == ECommand::ExportResults) {
+            if (item.command == ECommand::Print) {
                 menu->addAction(recentPlaceholder_);
                 menu->addActions(recentActions_);
                 menu->addSeparator();
@@ -239,21 +248,13 @@ void CMainFrame::CreateToolBars() {
     }
     addToolBar(Qt::TopToolBarArea, toolBar_);
 
-    // The colour-scale and legend bars stand in the toolbar's row; what they show comes with the colour
-    // scale. The colour bar belongs to the model view, the legend to the graph view.
-    auto bar = [this](const char* name, const char* title, const char* placeholder) {
-        auto* toolBar = new QToolBar(title, this);
-        toolBar->setObjectName(name);
-        toolBar->setAllowedAreas(Qt::TopToolBarArea);
-        auto* box = new QLabel(placeholder, toolBar);
-        box->setObjectName(QString(name) + "Box");
-        box->setMinimumWidth(200);
-        toolBar->addWidget(box);
-        addToolBar(Qt::TopToolBarArea, toolBar);
-        return toolBar;
-    };
-    legendBar_ = bar("LegendBar", "Legend", "Legend");
-    colorBar_ = bar("ColorBar", "Color Scale", "Color scale");
+    // The colour-scale and legend bars stand in the toolbar's row. The colour bar belongs to the model view,
+    // the legend to the graph view.
+    legendBar_ = new CLegendDlgBar(this);
+    addToolBar(Qt::TopToolBarArea, legendBar_);
+    auto tools = [this]() -> const CDrawTools& { return doc_->Batches().Current().drawTools; };
+    colorBar_ = new CColorDlgBar(tools, this);
+    addToolBar(Qt::TopToolBarArea, colorBar_);
     legendBar_->hide();
 }
 
@@ -343,6 +344,7 @@ EView CMainFrame::SwitchView(EView view) {
     stack_->setCurrentWidget(ViewWidget(view));
     activeView_ = view;
     ViewWidget(view)->update();
+    OnViewSwitched(view);
     UpdateCommandStates();
     UpdateStatusPanes();
     return old;
@@ -361,19 +363,20 @@ void CMainFrame::UpdateCommandStates() {
         const CCommandState state = router_.State(static_cast<ECommand>(i), activeView_);
         action->setEnabled(state.enabled);
         if (action->isCheckable()) action->setChecked(state.checked);
-        if (!state.text.empty()) action->setText(QString::fromStdString(state.text));
+        action->setText(state.text.empty() ? action->property("tableText").toString()
+                                           : QString::fromStdString(state.text));
     }
 }
 
 void CMainFrame::UpdateStatusPanes() {
-    countPane_->setText(activeView_ == EView::Model
+    countPane_->setText(activeView_ != EView::Graph
                             ? QString::fromStdString(FormatInt(doc_->Batches().Current().pendingRays.load()))
                             : QString());
 }
 
 void CMainFrame::RepaintColorBars() {
-    colorBar_->update();
-    legendBar_->update();
+    ColorBox().update();
+    LegendBox().update();
 }
 
 void CMainFrame::UpdateTitle() {
@@ -393,9 +396,9 @@ void CMainFrame::UpdateAllViews(EUpdateHint hint) {
     UpdateOtherViews(hint);
 }
 
-void CMainFrame::UpdateOtherViews(EUpdateHint) {
-    graphView_->update();
-    resultsView_->update();
+void CMainFrame::UpdateOtherViews(EUpdateHint hint) {
+    graphView_->OnUpdate(hint);
+    resultsView_->OnUpdate(hint);
 }
 
 void CMainFrame::SetGraphKind(int kind) { graphView_->SetGraphKind(kind); }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/color_bars.h"
+#include "app/printing.h"
 #include "app/queued_messages.h"
 #include "document/command_router.h"
 #include "document/document_views.h"
@@ -20,9 +22,10 @@ namespace brelix {
 
 class CBrelix6Doc;
 class CBrelix6View;
+class CInteractiveGraphView;
 class CModelBuilders;
 class CModelTreeBar;
-class CPlaceholderView;
+class CResultsView;
 
 // The main window: the menus and accelerators of the command table, the toolbar, the colour-scale and
 // legend bars in the toolbar's row, the model tree bar on the left, the status bar with its message,
@@ -64,6 +67,18 @@ public:
     void UpdateStatusPanes();
     void RepaintColorBars();
 
+    // The results and graph views, the bars' boxes, the status line and printing (main_frame_results.cpp).
+    CResultsView& ResultsView() { return *resultsView_; }
+    CInteractiveGraphView& GraphView() { return *graphView_; }
+    CStaticCB& ColorBox() const { return *colorBar_->Box(); }
+    CStaticLB& LegendBox() const { return *legendBar_->Box(); }
+    // The status line shows a view's prompt, or "Ready" when it has none.
+    void ShowPrompt(const QString& text);
+    void UpdateViewsExcept(EView except, EUpdateHint hint);
+    // How "Print..." and "Save Graph As..." ask the user; tests answer without dialogs.
+    PrintDialogRunner runPrintDialog = ExecPrintDialog;
+    FigureDialogRunner askFigure = ExecFigureDialogs;
+
     // IDocumentViews
     void UpdateAllViews(EUpdateHint hint) override;
     void UpdateOtherViews(EUpdateHint hint) override;
@@ -79,6 +94,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void EditStopAtCount(uint32_t& count) override;
     void StateChanged() override;
+    void TraceStarting() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +107,12 @@ private:
     void RegisterCommands();
     void UpdateTitle();
     void OnTreeExpanded(const CTreeCode& code, bool expanded);
+    // main_frame_results.cpp
+    void AttachResultCommands();
+    void OnViewSwitched(EView view);
+    void PrintActiveView();
+    void SaveGraphAs();
+    void EditColorScale();
 
     CBrelix6Doc* doc_ = nullptr;
     CCommandRouter router_;
@@ -100,12 +122,14 @@ private:
     QAction* recentPlaceholder_ = nullptr;
     QStackedWidget* stack_ = nullptr;
     CBrelix6View* modelView_ = nullptr;
-    CPlaceholderView* graphView_ = nullptr;
-    CPlaceholderView* resultsView_ = nullptr;
+    CInteractiveGraphView* graphView_ = nullptr;
+    CResultsView* resultsView_ = nullptr;
+    // The graph view's entries of the Edit menu, shown while it is active.
+    QList<QAction*> graphEditEntries_;
     EView activeView_ = EView::Model;
     QToolBar* toolBar_ = nullptr;
-    QToolBar* colorBar_ = nullptr;
-    QToolBar* legendBar_ = nullptr;
+    CColorDlgBar* colorBar_ = nullptr;
+    CLegendDlgBar* legendBar_ = nullptr;
     CModelTreeBar* treeBar_ = nullptr;
     std::unique_ptr<CModelBuilders> builders_;
     QLabel* messagePane_ = nullptr;

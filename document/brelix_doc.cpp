@@ -138,6 +138,7 @@ void CBrelix6Doc::Start() {
     if (!CanStart()) return;
     CBatch& batch = batches_.Current();
     CThTrace& worker = batches_.worker;
+    views_.TraceStarting();
     // Posted before the worker starts, so that it draws with these settings from its first line on.
     views_.PostRaySettings(batch.drawTools);
     batch.tracing = 1;

@@ -16,6 +16,8 @@ enum class ECommand {
     FileSave,
     FileSaveAs,
     ExportResults,
+    SaveGraphAs,
+    Print,
     Exit,
     Copy,
     Paste,

@@ -47,6 +47,9 @@ public:
     virtual void EditStopAtCount(uint32_t& count) = 0;
     // The path, modified flag or run state changed: title and command states follow.
     virtual void StateChanged() = 0;
+    // A trace of the current batch is about to start: its results are still the last trace's, which the
+    // worker clears as it begins (the graph view keeps them as an earlier result).
+    virtual void TraceStarting() {}
 };
 
 }  // namespace brelix

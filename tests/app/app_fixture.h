@@ -27,6 +27,24 @@ inline void UseTestSettings() {
     QCoreApplication::setApplicationName("Brelix6");
 }
 
+// Counts the paint events a widget gets from when it is made, after the ones already pending.
+class CPaintCounter : public QObject {
+public:
+    explicit CPaintCounter(QWidget& widget) : widget_(widget) {
+        QCoreApplication::processEvents();
+        widget_.installEventFilter(this);
+    }
+    ~CPaintCounter() override { widget_.removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+    int paints = 0;
+
+private:
+    QWidget& widget_;
+};
+
 class CTestApp {
 public:
     explicit CTestApp(bool splash = false) {

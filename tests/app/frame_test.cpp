@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <sys/resource.h>
 
+#include "app/interactive_graph_view.h"
 #include "app/stop_at_dialog.h"
 #include "tests/app/app_fixture.h"
 
@@ -52,7 +53,8 @@ private slots:
         for (QAction* menu : t->Frame().menuBar()->actions()) lines << MenuLines(menu->menu(), menu->text());
         const QStringList expected = {
             "&File/&New\tCtrl+N", "&File/&Open...\tCtrl+O", "&File/&Save\tCtrl+S", "&File/Save &As...", "&File/-",
-            "&File/Export Results", "&File/-", "&File/Recent File", "&File/-", "&File/E&xit",
+            "&File/Export Results", "&File/Save Graph &As...", "&File/-", "&File/&Print...\tCtrl+P", "&File/-",
+            "&File/Recent File", "&File/-", "&File/E&xit",
             "&Edit/&Copy\tCtrl+C", "&Edit/&Paste\tCtrl+V", "&Edit/Paste w/ &Swaped Edges\tCtrl+B",
             "&View/&Model Graphic", "&View/&Graph (Under Construction)/&Spectral",
             "&View/&Graph (Under Construction)/&x Position", "&View/&Graph (Under Construction)/&y Position",
@@ -114,9 +116,13 @@ private slots:
         QVERIFY(t->Action(ECommand::DrawOnRaytrace)->isChecked());
         QVERIFY(t->Action(ECommand::StopWhenFinished)->isChecked());
         // Handlers of later work: present and disabled.
-        for (ECommand command : {ECommand::Copy, ECommand::EditEdges, ECommand::ColorScale,
-                                 ECommand::HelpTopics})
+        // Disabled with nothing selected, or without a handler.
+        for (ECommand command : {ECommand::Copy, ECommand::EditEdges, ECommand::HelpTopics})
             QVERIFY(!t->Enabled(command));
+        // Printing and figures belong to the results and graph views.
+        QVERIFY(!t->Enabled(ECommand::Print));
+        QVERIFY(!t->Enabled(ECommand::SaveGraphAs));
+        QVERIFY(t->Enabled(ECommand::ColorScale));
 
         QVERIFY(t->OpenLongTrace());
         QCOMPARE(t->Frame().windowTitle(), QString("textured_cell.brx[*] - Brelix6"));
@@ -169,7 +175,8 @@ private slots:
         QCOMPARE(frame.ActiveView(), EView::Graph);
         QVERIFY(!frame.ColorBar()->isVisible());
         QVERIFY(frame.LegendBar()->isVisible());
-        QVERIFY(qobject_cast<QLabel*>(frame.ViewWidget(EView::Graph))->text().contains("x position"));
+        QCOMPARE(frame.GraphView().CurrentGraph().kind, GraphXPosition);
+        QCOMPARE(frame.GraphView().CurrentGraph().title, std::string("Position (x) Dependent Absorption"));
 
         t->Trigger(ECommand::ModelGraphic);
         QCOMPARE(frame.ActiveView(), EView::Model);
@@ -289,6 +296,19 @@ private slots:
         QVERIFY(all.trace);
         QVERIFY(!ParseCommandLine({"brelix", "--open"}).error.isEmpty());
         QVERIFY(!ParseCommandLine({"brelix", "--trace"}).error.isEmpty());
+
+        // The view a screenshot shows, and the layers it checks.
+        const CAppOptions graph =
+            ParseCommandLine({"brelix", "--screenshot", "g.png", "--view", "graph:2", "--check-layers"});
+        QVERIFY(graph.error.isEmpty());
+        QVERIFY(graph.checkLayers);
+        QCOMPARE(ViewCommand(graph.view), std::optional(ECommand::GraphX));
+        QCOMPARE(ViewCommand("results"), std::optional(ECommand::Results));
+        QCOMPARE(ParseCommandLine({"brelix", "--screenshot", "g.png", "--view", "graph:4"}).error,
+                 QString("--view graph:4: the views are model, results, graph:1, graph:2 and graph:3."));
+        QCOMPARE(ParseCommandLine({"brelix", "--view", "results"}).error,
+                 QString("--view goes with --screenshot."));
+        QVERIFY(!ParseCommandLine({"brelix", "--screenshot", "g.png", "--view"}).error.isEmpty());
     }
 
     // With a document open and nothing running, the interface uses no processor time to speak of.

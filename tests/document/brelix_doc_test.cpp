@@ -46,6 +46,10 @@ public:
         if (dialog) dialog(count);
     }
     void StateChanged() override { ++stateChanges; }
+    void TraceStarting() override {
+        calls.push_back("trace starting");
+        if (onTraceStarting) onTraceStarting();
+    }
     // The worker's messages, from its thread.
     void Show(const std::string& text, const std::string&) override {
         std::lock_guard lock(mutex);
@@ -60,6 +64,7 @@ public:
     uint32_t progress = 0;
     int ticks = 0, dialogs = 0, stateChanges = 0;
     std::function<void(uint32_t&)> dialog;
+    std::function<void()> onTraceStarting;
 };
 
 struct CScratch {
@@ -225,6 +230,30 @@ TEST(CBrelix6Doc, TraceRunByTheTimerMatchesTheSynchronousTrace) {
     test::TraceSynchronously(reference.Current());
     EXPECT_EQ(test::Tallies(batch.model), test::Tallies(reference.Current().model));
     EXPECT_EQ(batch.traceOps.load(), reference.Current().traceOps.load());
+}
+
+// The views hear of a trace before the worker clears the last one's results, and before it is told to run.
+TEST(CBrelix6Doc, ViewsHearOfATraceBeforeItsResultsAreCleared) {
+    CFakeViews views;
+    CBrelix6Doc doc(views);
+    ASSERT_TRUE(doc.Open(kPlanarWafer));
+    CBatch& batch = doc.Batches().Current();
+    doc.Start();
+    RunTimer(doc, views);
+    const std::vector<double> tallies = test::Tallies(batch.model);
+    ASSERT_FALSE(tallies.empty());
+    std::vector<double> seen;
+    bool requested = true;
+    views.onTraceStarting = [&] {
+        seen = test::Tallies(batch.model);
+        requested = doc.Batches().worker.batchRequest.load() != 0 || batch.tracing.load() != 0;
+    };
+    views.calls.clear();
+    doc.Start();
+    EXPECT_EQ(views.calls.front(), "trace starting");
+    EXPECT_EQ(seen, tallies);
+    EXPECT_FALSE(requested);
+    RunTimer(doc, views);
 }
 
 // Everything the interface may do while the worker runs: turn the picture (which clears the worker's
