@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -284,7 +285,9 @@ class TestBuilderDialogs : public QObject {
     // The frame with the model tree, and the plane page with "Define Plane Edges" over it, in one
     // picture; written to the file BRELIX_SCREENSHOT names, if any (docs/screenshot-builders.png).
     void screenshotOfTheEditors() {
-        QVERIFY(t->Open("textured_cell.brx"));
+        // Opened as the README's command opens it, so that the tree's root shows the path a reader knows.
+        QDir::setCurrent(kExamples + "/..");
+        QVERIFY(t->app->OpenDocumentFile("examples/textured_cell.brx"));
         t->Frame().resize(1500, 900);
         // The picture to the left of the dialogs.
         t->View().setFocus();
