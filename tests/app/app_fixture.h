@@ -5,8 +5,10 @@
 
 #include <QAction>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -20,9 +22,12 @@ namespace brelix::test {
 
 inline const QString kExamples = BRELIX_EXAMPLES;
 
-// Settings go to the test location, not the user's.
+// Settings go to a folder of this test program's own, not the user's: test programs run side by
+// side, and one program's recent files must not show up in another's menu.
 inline void UseTestSettings() {
+    static QTemporaryDir folder;
     QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
     QCoreApplication::setOrganizationName("BrelixTests");
     QCoreApplication::setApplicationName("Brelix6");
 }
