@@ -269,6 +269,8 @@ uint32_t TallyColumnCount(const CModel& model) {
 
 uint64_t ChunkRays(uint64_t sourceRays) { return std::clamp<uint64_t>(sourceRays / kChunksPerBatch, 1, kMaxChunkRays); }
 
+uint64_t ChunkCount(uint64_t sourceRays) { return (sourceRays + ChunkRays(sourceRays) - 1) / ChunkRays(sourceRays); }
+
 bool PrepareChunkedBatch(CBatch& batch, uint64_t& sourceRays, uint64_t& chunks, std::string& error,
                          const std::atomic<uint32_t>* stop) {
     batch.rayQueue.Release();
@@ -278,8 +280,8 @@ bool PrepareChunkedBatch(CBatch& batch, uint64_t& sourceRays, uint64_t& chunks, 
     batch.model.ClearResults();
     if (!CheckBatch(batch, error)) return false;
     GenerateRays(batch, nullptr, nullptr, 0, stop);
-    sourceRays = batch.sources.Left();
-    chunks = (sourceRays + ChunkRays(batch.sources.GetCount()) - 1) / ChunkRays(batch.sources.GetCount());
+    sourceRays = batch.sources.GetCount();
+    chunks = ChunkCount(sourceRays);
     return true;
 }
 

@@ -48,6 +48,8 @@ uint32_t TallyColumnCount(const CModel& model);
 // The source rays of a chunk: a 256th of the batch, from 1 to 4096 rays. The cut depends on the batch
 // alone, never on the threads or the slices.
 uint64_t ChunkRays(uint64_t sourceRays);
+// The number of chunks of a batch of `sourceRays` source rays.
+uint64_t ChunkCount(uint64_t sourceRays);
 
 // The chunks of a slice: of a batch cut into chunks, slice `index` (from 0) of `count` holds chunks index,
 // index + count, index + 2 count... Slices interleave so that each gets a fair share of every sweep.
