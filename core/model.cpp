@@ -112,21 +112,10 @@ void CModel::CopyFrom(const CModel& other) {
     SetCurrent(other.GetCurrent());
 }
 
-namespace {
-
-size_t HashOf(const CResultKey& key) {
-    size_t h = 0;
-    for (double v : {key.wavelength, key.azimuth, key.declination, key.x, key.y, key.z, key.sourceIntensity})
-        h = h * 1000003u ^ std::hash<double>{}(v + 0.0);  // + 0.0 makes -0 hash like 0, as it compares
-    // The low bits pick the slot: mix the high ones in.
-    return h ^ (h >> 29) ^ (h >> 47);
-}
-
-}  // namespace
 
 size_t CModel::SlotOf(const CResultKey& key) const {
     const size_t mask = keySlots_.size() - 1;
-    for (size_t slot = HashOf(key) & mask;; slot = (slot + 1) & mask)
+    for (size_t slot = CResultKeyHash{}(key) & mask;; slot = (slot + 1) & mask)
         if (keySlots_[slot] == 0 || results.Key(keySlots_[slot] - 1) == key) return slot;
 }
 

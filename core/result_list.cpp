@@ -3,10 +3,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <new>
 #include <ostream>
 
 namespace brelix {
+
+size_t CResultKeyHash::operator()(const CResultKey& key) const {
+    size_t h = 0;
+    for (double v : {key.wavelength, key.azimuth, key.declination, key.x, key.y, key.z, key.sourceIntensity})
+        h = h * 1000003u ^ std::hash<double>{}(v + 0.0);  // + 0.0 makes -0 hash like 0, as it compares
+    // The low bits pick a slot: mix the high ones in.
+    return h ^ (h >> 29) ^ (h >> 47);
+}
 
 namespace {
 

@@ -33,6 +33,11 @@ struct CResultKey {
     bool operator==(const CResultKey&) const = default;
 };
 
+// Hashes a key as it compares: -0 like 0.
+struct CResultKeyHash {
+    size_t operator()(const CResultKey& key) const;
+};
+
 // One tally record as a reader sees it: the intensity that ended in each way for one key, in the model, a
 // layer or a plane.
 struct CResultRecord {

@@ -14,6 +14,7 @@
 #include "trace/batch_check.h"
 #include "trace/batch_memory.h"
 #include "trace/ray_sources.h"
+#include "trace/tally_columns.h"
 #include "trace/trace_op.h"
 
 namespace brelix {
@@ -22,42 +23,6 @@ namespace {
 
 constexpr uint64_t kChunksPerBatch = 256;
 constexpr uint64_t kMaxChunkRays = 4096;
-
-// The tallies of a model's result lists, in a fixed order: the model's lost and remainder, each layer's
-// absorbed and path length, each plane's absorbed.
-enum class ETally { Lost, Remainder, Absorbed, PathLength };
-struct CColumn {
-    CResultList* list;
-    ETally tally;
-
-    double Get(uint32_t row) const {
-        switch (tally) {
-            case ETally::Lost: return list->Lost(row);
-            case ETally::Remainder: return list->Remainder(row);
-            case ETally::Absorbed: return list->Absorbed(row);
-            case ETally::PathLength: return list->PathLength(row);
-        }
-        return 0;
-    }
-    void Add(uint32_t row, double value) const {
-        switch (tally) {
-            case ETally::Lost: return list->AddLost(row, value);
-            case ETally::Remainder: return list->AddRemainder(row, value);
-            case ETally::Absorbed: return list->AddAbsorbed(row, value);
-            case ETally::PathLength: return list->AddPathLength(row, value);
-        }
-    }
-};
-
-std::vector<CColumn> ColumnsOf(CModel& model) {
-    std::vector<CColumn> columns{{&model.results, ETally::Lost}, {&model.results, ETally::Remainder}};
-    for (CLayer& layer : model) {
-        columns.push_back({&layer.results, ETally::Absorbed});
-        columns.push_back({&layer.results, ETally::PathLength});
-        for (CPlane& plane : layer) columns.push_back({&plane.results, ETally::Absorbed});
-    }
-    return columns;
-}
 
 // One thread's tracer: a copy of the batch's model and controls with a queue and tallies of its own.
 class CChunkTracer {
@@ -69,7 +34,7 @@ public:
         local_.planeSearch.Build(local_.model);
         local_.rayQueue.Reserve(QueueHeadroom(batch));
         threshold_ = TerminationThreshold(batch);
-        columns_ = ColumnsOf(local_.model);
+        columns_ = TallyColumns(local_.model);
     }
 
     // Traces source rays [first, end) into `tallies`.
@@ -135,7 +100,7 @@ private:
     const std::atomic<uint32_t>* stop_;
     std::atomic<uint32_t>& failed_;
     double threshold_ = 0;
-    std::vector<CColumn> columns_;
+    std::vector<CTallyColumn> columns_;
     // A chunk's rows of the batch -> its own rows.
     std::unordered_map<uint32_t, int32_t> localRows_;
 };
@@ -261,12 +226,6 @@ uint32_t SourceRaySeed(uint32_t batchSeed, uint64_t index) {
     return static_cast<uint32_t>(z >> 32);
 }
 
-uint32_t TallyColumnCount(const CModel& model) {
-    uint32_t columns = 2;
-    for (const CLayer& layer : model) columns += 2 + layer.GetCount();
-    return columns;
-}
-
 uint64_t ChunkRays(uint64_t sourceRays) { return std::clamp<uint64_t>(sourceRays / kChunksPerBatch, 1, kMaxChunkRays); }
 
 uint64_t ChunkCount(uint64_t sourceRays) { return (sourceRays + ChunkRays(sourceRays) - 1) / ChunkRays(sourceRays); }
@@ -286,7 +245,7 @@ bool PrepareChunkedBatch(CBatch& batch, uint64_t& sourceRays, uint64_t& chunks, 
 }
 
 void AddChunkTallies(CBatch& batch, const CChunkTallies& tallies) {
-    const std::vector<CColumn> columns = ColumnsOf(batch.model);
+    const std::vector<CTallyColumn> columns = TallyColumns(batch.model);
     const size_t width = columns.size();
     for (size_t r = 0; r < tallies.rows.size(); ++r) {
         uint32_t row = tallies.rows[r];
@@ -317,7 +276,14 @@ CParallelTrace TraceSliceInParallel(CBatch& batch, unsigned threads, CSlice slic
         refused.end = CParallelTrace::Refused;
         return refused;
     }
-    return TraceChunks(batch, threads, slice, sink, stop);
+    // The batch's counters still count the slice's work, for its summary and its expired rays.
+    const CChunkSink count = [&batch, &sink](uint64_t chunk, const CChunkTallies& tallies) {
+        batch.traceOps.store(batch.traceOps.load(std::memory_order_relaxed) + tallies.traceOps, std::memory_order_relaxed);
+        batch.expiredRays.store(batch.expiredRays.load(std::memory_order_relaxed) + tallies.expiredRays,
+                                std::memory_order_relaxed);
+        sink(chunk, tallies);
+    };
+    return TraceChunks(batch, threads, slice, count, stop);
 }
 
 }  // namespace brelix

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/batch.h"
+#include "trace/tally_columns.h"
 
 namespace brelix {
 
@@ -29,7 +30,7 @@ uint32_t SourceRaySeed(uint32_t batchSeed, uint64_t index);
 
 // What one chunk of source rays added to the results: per row it touched, the row in the batch (or
 // kRowFoundByKey, for a row that re-emission made), its key, and its value in each tally column
-// (TallyColumnCount), row after row.
+// (trace/tally_columns.h), row after row.
 struct CChunkTallies {
     std::vector<uint32_t> rows;
     std::vector<CResultKey> keys;
@@ -40,10 +41,6 @@ struct CChunkTallies {
     bool halted = false;
 };
 constexpr uint32_t kRowFoundByKey = UINT32_MAX;
-
-// The tally columns of a model, in the order of CChunkTallies::values: the model's lost and remainder,
-// then each layer's absorbed and path length followed by each of its planes' absorbed.
-uint32_t TallyColumnCount(const CModel& model);
 
 // The source rays of a chunk: a 256th of the batch, from 1 to 4096 rays. The cut depends on the batch
 // alone, never on the threads or the slices.
@@ -81,7 +78,8 @@ using CChunkSink = std::function<void(uint64_t chunk, const CChunkTallies& talli
 // Traces the chunks of one slice of the batch, as TraceInParallel traces them, and hands each chunk's
 // tallies to `sink` in chunk order instead of adding them to the batch's results; the batch's results are
 // left with its source rows only. Adding the tallies of every slice's chunks in chunk order
-// (AddChunkTallies) gives the results of TraceInParallel, bit for bit. A stop or a failure ends the trace
+// (AddChunkTallies) gives the results of TraceInParallel, bit for bit. The batch's counters (trace ops,
+// expired rays) count the slice's work. A stop or a failure ends the trace
 // as it ends TraceInParallel; the chunk given up is handed on with `halted` set.
 CParallelTrace TraceSliceInParallel(CBatch& batch, unsigned threads, CSlice slice, const CChunkSink& sink,
                                     const std::atomic<uint32_t>* stop = nullptr);
