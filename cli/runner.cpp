@@ -5,6 +5,7 @@
 #include <new>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -13,6 +14,9 @@
 #include "core/batch_list.h"
 #include "core/format.h"
 #include "document/document_file.h"
+#include "document/file_reading.h"
+#include "document/file_replacing.h"
+#include "document/partial_results.h"
 #include "document/results_export.h"
 #include "optics/plane_models.h"
 #include "trace/batch_check.h"
@@ -31,12 +35,14 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  trace DOC   trace batches of a document and print their results\n"
+    "  merge PART... merge the partial results of a sliced trace into its results\n"
     "  info DOC    list a document's batches, sweeps, layers and planes\n"
     "\n"
     "Run 'brelix-cli COMMAND --help' for a command's options.\n";
 
 constexpr const char* kTraceUsage =
     "Usage: brelix-cli trace DOC [--batch N | --all] [--seed S] [--threads N] [--export] [--quiet]\n"
+    "                            [--slice K/M [--output FILE]]\n"
     "\n"
     "Traces batches of the document DOC with the rules of the desktop application (the trace\n"
     "stops when every ray is finished) and prints each batch's results table, in the columns\n"
@@ -57,6 +63,12 @@ constexpr const char* kTraceUsage =
     "  --export    also write the results files beside the document, one per batch\n"
     "              traced to its end, named DOC_<batch name>.bxo, as \"Export Results\" does\n"
     "  --quiet     no progress line and no summary on standard error\n"
+    "  --slice K/M trace only the K-th of M interleaved slices of each batch's source rays\n"
+    "              (1 <= K <= M) and write the slice's partial results to a file instead\n"
+    "              of printing a table; 'brelix-cli merge' combines the M files into the\n"
+    "              results of the unsliced trace (the same --threads results, bit for\n"
+    "              bit). Each slice can run on another machine, as a task of a job array\n"
+    "  --output FILE  the slice's file; the default is DOC_slice<K>of<M>.bxp\n"
     "\n"
     "A batch whose values would give no sensible results (a value that is not a finite\n"
     "number, a sweep that never ends, more results rows than memory holds) is refused\n"
@@ -68,6 +80,24 @@ constexpr const char* kTraceUsage =
     "Exit codes: 0 success, 2 bad usage, 3 document unreadable, 4 results not written\n"
     "(files or standard output), 5 a batch could not be traced or not to its end,\n"
     "130 stopped by Ctrl-C (results so far printed).\n";
+
+constexpr const char* kMergeUsage =
+    "Usage: brelix-cli merge PART... [--export] [--quiet]\n"
+    "\n"
+    "Combines the partial results written by 'brelix-cli trace DOC --slice K/M', one file\n"
+    "for each K from 1 to M, and prints the results tables of the unsliced trace: those\n"
+    "of 'brelix-cli trace DOC --threads N' with the same seed, for any N, bit for bit.\n"
+    "Each part carries the document it traced, so the merge needs nothing else. Parts of\n"
+    "another document (or another version of it), seed or slicing, a part given twice\n"
+    "and a missing part are refused, naming the files.\n"
+    "\n"
+    "Options:\n"
+    "  --export    also write the results files beside the document the parts traced,\n"
+    "              as 'brelix-cli trace --export' does\n"
+    "  --quiet     no summary on standard error\n"
+    "\n"
+    "Exit codes: 0 success, 2 bad usage, 3 a part unreadable or the parts not of one\n"
+    "trace, 4 results not written, 5 a batch with results that are not numbers.\n";
 
 constexpr const char* kInfoUsage =
     "Usage: brelix-cli info DOC\n"
@@ -202,15 +232,23 @@ ETraced TraceOnWorker(CBatchList& list, CBatch& batch, const std::string& label,
     return ETraced::Complete;
 }
 
-// Traces one batch on `threads` threads, each source ray with a generator of its own.
+// One slice of a sliced trace, and where its chunks' tallies go.
+struct CSliceTrace {
+    CSlice slice;
+    CChunkSink sink;
+};
+
+// Traces one batch on `threads` threads, each source ray with a generator of its own; only the chunks of
+// `slice`, when given, handing their tallies to its sink.
 ETraced TraceOnThreads(CBatch& batch, unsigned threads, const std::string& label, CCliEnvironment& env,
-                       bool progress) {
+                       bool progress, const CSliceTrace* slice) {
     std::atomic<uint32_t> stop{0};
     std::atomic<bool> running{true};
     CParallelTrace outcome;
     std::thread tracing([&] {
         try {
-            outcome = TraceInParallel(batch, threads, &stop);
+            outcome = slice ? TraceSliceInParallel(batch, threads, slice->slice, slice->sink, &stop)
+                            : TraceInParallel(batch, threads, &stop);
         } catch (const std::bad_alloc&) {
             outcome.end = CParallelTrace::OutOfMemory;
         }
@@ -240,7 +278,8 @@ ETraced TraceOnThreads(CBatch& batch, unsigned threads, const std::string& label
 }
 
 // Traces one batch on the document's worker (threads 0) or on threads.
-ETraced TraceBatch(CBatchList& list, uint32_t number, unsigned threads, CCliEnvironment& env, bool quiet) {
+ETraced TraceBatch(CBatchList& list, uint32_t number, unsigned threads, CCliEnvironment& env, bool quiet,
+                   const CSliceTrace* slice = nullptr) {
     CBatch& batch = list[number];
     const std::string label = "batch " + FormatInt(number) + " (" + Quoted(batch.name) + ")";
     if (batch.model.GetCount() == 0) {
@@ -253,12 +292,14 @@ ETraced TraceBatch(CBatchList& list, uint32_t number, unsigned threads, CCliEnvi
     batch.drawOnRaytrace = 0;
     const bool progress = env.errIsTerminal && !quiet;
     const ETraced traced = threads == 0 ? TraceOnWorker(list, batch, label, env, progress)
-                                        : TraceOnThreads(batch, threads, label, env, progress);
+                                        : TraceOnThreads(batch, threads, label, env, progress, slice);
     if (traced == ETraced::Refused) return traced;
     if (!quiet) {
         env.err << label << ": " << batch.traceOps.load() << " trace ops in "
                 << Elapsed(std::chrono::steady_clock::now() - started) << ", seed " << batch.seed.load()
-                << (threads == 0 ? std::string() : ", " + FormatInt(threads) + " threads") << "\n";
+                << (threads == 0 ? std::string() : ", " + FormatInt(threads) + " threads")
+                << (slice ? ", slice " + FormatInt(slice->slice.index + 1) + " of " + FormatInt(slice->slice.count) : "")
+                << "\n";
     }
     if (traced == ETraced::Complete && batch.model.results.GetSize() == 0)
         env.err << "brelix-cli: " << label << " has no source rays: the Stop of one of its sweeps is below its Start.\n";
@@ -289,11 +330,80 @@ bool Written(CCliEnvironment& env) {
     return false;
 }
 
+constexpr uint32_t kMaxSlices = 1000000;
+
+// "K/M", 1 <= K <= M, as a slice numbered from 0.
+std::optional<CSlice> ParseSlice(const std::string& text) {
+    const size_t slash = text.find('/');
+    if (slash == std::string::npos) return std::nullopt;
+    const std::optional<uint32_t> k = ParseUnsigned<uint32_t>(text.substr(0, slash));
+    const std::optional<uint32_t> m = ParseUnsigned<uint32_t>(text.substr(slash + 1));
+    if (!k || !m || *k < 1 || *k > *m || *m > kMaxSlices) return std::nullopt;
+    return CSlice{*k - 1, *m};
+}
+
+// Traces one slice of each chosen batch and writes the slice's partial results to `output`; only a slice
+// traced to its end is written, so that a merge never meets an incomplete part.
+int TraceSlice(CBatchList& list, const std::vector<uint32_t>& chosen, unsigned threads, uint32_t seed, CSlice slice,
+               const std::string& path, const std::string& output, CCliEnvironment& env, bool quiet) {
+    CPartialResults part;
+    part.slice = slice;
+    part.seed = seed;
+    // The part carries the very bytes traced: the document is read again from them.
+    std::string text, reason;
+    if (ReadRegularFile(path, text, reason) != EFileRead::Read || !ReadDocument(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), list, reason)) {
+        env.err << "brelix-cli: cannot read " << path << " again: " << reason << "\n";
+        return ExitUnreadable;
+    }
+    part.document.assign(text.begin(), text.end());
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+    part.documentPath = failed ? path : absolute.lexically_normal().string();
+
+    int exit = ExitOk;
+    for (const uint32_t number : chosen) {
+        CBatch& batch = list[number];
+        batch.seed = seed;
+        CPartialBatch traced;
+        traced.number = number;
+        traced.columns = TallyColumnCount(batch.model);
+        const CSliceTrace sliceTrace{slice, [&traced](uint64_t chunk, const CChunkTallies& tallies) {
+                                         traced.chunkNumbers.push_back(chunk);
+                                         traced.chunkTallies.push_back(tallies);
+                                     }};
+        switch (TraceBatch(list, number, threads, env, quiet, &sliceTrace)) {
+            case ETraced::Refused:
+                exit = ExitNotTraced;
+                continue;
+            case ETraced::Failed:
+                env.err << "brelix-cli: nothing was written: a slice that did not trace to its end cannot be merged.\n";
+                return ExitNotTraced;
+            case ETraced::Interrupted:
+                env.err << "brelix-cli: nothing was written: the slice was stopped early, and a merge needs whole slices.\n";
+                return ExitInterrupted;
+            case ETraced::Complete:
+                break;
+        }
+        traced.sourceRays = batch.sources.GetCount();
+        traced.chunks = ChunkCount(traced.sourceRays);
+        part.batches.push_back(std::move(traced));
+    }
+    const std::vector<uint8_t> bytes = WritePartialResults(part);
+    if (!ReplaceFile(output, std::as_bytes(std::span(bytes)), reason)) {
+        env.err << "brelix-cli: Cannot write file " << output << ": " << reason << "\n";
+        return ExitNotWritten;
+    }
+    if (!quiet) env.err << "wrote " << output << "\n";
+    return exit;
+}
+
 int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     std::optional<std::string> path;
     std::optional<uint32_t> batchNumber, seed;
     unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     bool all = false, exportResults = false, quiet = false;
+    std::optional<CSlice> slice;
+    std::optional<std::string> output;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (IsHelp(arg)) {
@@ -311,6 +421,15 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
                 return Usage(env, arg + " needs a whole number from 0 to " + FormatInt(kMaxThreads) + ", not '" + args[i] + "'.",
                              "trace");
             threads = *value;
+        } else if (arg == "--slice") {
+            if (i + 1 == args.size()) return Usage(env, "--slice needs K/M, the slice and the number of slices.", "trace");
+            slice = ParseSlice(args[++i]);
+            if (!slice)
+                return Usage(env, "--slice needs K/M with 1 <= K <= M <= " + FormatInt(kMaxSlices) + ", not '" + args[i] + "'.",
+                             "trace");
+        } else if (arg == "--output") {
+            if (i + 1 == args.size() || args[i + 1].empty()) return Usage(env, "--output needs a file name.", "trace");
+            output = args[++i];
         } else if (arg == "--all") {
             all = true;
         } else if (arg == "--export") {
@@ -327,6 +446,12 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     }
     if (!path) return Usage(env, "which document? Name it: brelix-cli trace DOC.", "trace");
     if (all && batchNumber) return Usage(env, "--batch and --all cannot be used together.", "trace");
+    if (slice && threads == 0)
+        return Usage(env, "--slice traces with a generator per source ray: it needs --threads 1 or more, not 0.", "trace");
+    if (slice && exportResults)
+        return Usage(env, "a slice has no results table to export: export when merging (brelix-cli merge PART... --export).",
+                     "trace");
+    if (output && !slice) return Usage(env, "--output names the file of a slice: it needs --slice.", "trace");
 
     // Freeing millions of result records at the end is work nobody waits for: the caller may keep the
     // document until the process ends.
@@ -353,6 +478,10 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     } else {
         chosen.push_back(batchNumber ? *batchNumber : std::min(list.GetCurrent(), list.GetCount() - 1));
     }
+
+    if (slice)
+        return TraceSlice(list, chosen, threads, seed.value_or(0), *slice, *path,
+                          output.value_or(PartFileName(*path, *slice)), env, quiet);
 
     int exit = ExitOk;
     bool interrupted = false;
@@ -395,6 +524,83 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
         if (!exported) return ExitNotWritten;
     }
     if (interrupted) return ExitInterrupted;
+    return exit;
+}
+
+int Merge(const std::vector<std::string>& args, CCliEnvironment& env) {
+    std::vector<std::string> files;
+    bool exportResults = false, quiet = false;
+    for (const std::string& arg : args) {
+        if (IsHelp(arg)) {
+            env.out << kMergeUsage;
+            return ExitOk;
+        } else if (arg == "--export") {
+            exportResults = true;
+        } else if (arg == "--quiet") {
+            quiet = true;
+        } else if (arg.starts_with("-") && arg != "-") {
+            return Usage(env, "unknown option '" + arg + "'.", "merge");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) return Usage(env, "which parts? Name them: brelix-cli merge PART....", "merge");
+
+    std::vector<CNamedPart> parts;
+    for (const std::string& file : files) {
+        std::string text, reason;
+        if (ReadRegularFile(file, text, reason) != EFileRead::Read) {
+            env.err << "brelix-cli: cannot read " << file << ": " << reason << "\n";
+            return ExitUnreadable;
+        }
+        CNamedPart& named = parts.emplace_back();
+        named.name = file;
+        if (!ReadPartialResults(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), named.part, reason)) {
+            env.err << "brelix-cli: " << file << ": " << reason << ".\n";
+            return ExitUnreadable;
+        }
+    }
+    std::string error;
+    if (!MatchParts(parts, error)) {
+        env.err << "brelix-cli: " << error << "\n";
+        return ExitUnreadable;
+    }
+    CBatchList list;
+    std::vector<uint32_t> numbers;
+    if (!MergeParts(parts, list, numbers, error)) {
+        env.err << "brelix-cli: " << error << "\n";
+        return ExitUnreadable;
+    }
+    int exit = ExitOk;
+    std::vector<uint32_t> complete;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        const CBatch& batch = list[numbers[i]];
+        if (!quiet) {
+            env.err << "batch " << numbers[i] << " (" << Quoted(batch.name) << "): " << batch.traceOps.load()
+                    << " trace ops, merged from " << parts.size() << " slices, seed " << batch.seed.load() << "\n";
+        }
+        if (i > 0) env.out << "\n";
+        WriteBatchResults(batch, numbers[i], [&env](std::string_view piece) {
+            env.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            return static_cast<bool>(env.out);
+        });
+        if (!Written(env)) return ExitNotWritten;
+        if (!TalliesAreFinite(batch.model)) {
+            env.err << "brelix-cli: batch " << numbers[i] << " (" << Quoted(batch.name)
+                    << ") has results that are not numbers: a value of its model is too large to compute with.\n";
+            exit = ExitNotTraced;
+            continue;
+        }
+        complete.push_back(numbers[i]);
+    }
+    if (exportResults) {
+        CCliMessages messages(env.err);
+        std::vector<std::string> written;
+        const bool exported = ExportResults(list, complete, parts.front().part.documentPath, messages, &written);
+        if (!quiet)
+            for (const std::string& file : written) env.err << "wrote " << file << "\n";
+        if (!exported) return ExitNotWritten;
+    }
     return exit;
 }
 
@@ -480,6 +686,7 @@ int RunCli(const std::vector<std::string>& args, CCliEnvironment& env) {
     try {
         if (command == "trace") return Trace(rest, env);
         if (command == "info") return Info(rest, env);
+        if (command == "merge") return Merge(rest, env);
     } catch (const std::bad_alloc&) {
         env.err << "brelix-cli: not enough memory to go on; nothing more was done.\n";
         return ExitNotTraced;

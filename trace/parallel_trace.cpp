@@ -22,8 +22,6 @@ namespace {
 
 constexpr uint64_t kChunksPerBatch = 256;
 constexpr uint64_t kMaxChunkRays = 4096;
-// A row a chunk made for a key that re-emission met: its row in the batch is found by its key.
-constexpr uint32_t kFoundByKey = UINT32_MAX;
 
 // The tallies of a model's result lists, in a fixed order: the model's lost and remainder, each layer's
 // absorbed and path length, each plane's absorbed.
@@ -60,18 +58,6 @@ std::vector<CColumn> ColumnsOf(CModel& model) {
     }
     return columns;
 }
-
-// What one chunk of source rays added: per row it touched, the row in the batch (or kFoundByKey), its
-// key, and its value in each column.
-struct CChunkTallies {
-    std::vector<uint32_t> rows;
-    std::vector<CResultKey> keys;
-    std::vector<double> values;
-    uint64_t traceOps = 0, expiredRays = 0;
-    uint64_t raysInFlight = 0;
-    double intensityInFlight = 0;
-    bool halted = false;
-};
 
 // One thread's tracer: a copy of the batch's model and controls with a queue and tallies of its own.
 class CChunkTracer {
@@ -126,7 +112,7 @@ public:
                 tallies.raysInFlight += left.rays;
                 tallies.intensityInFlight += left.intensity;
             }
-            rows.resize(model.results.GetSize(), kFoundByKey);
+            rows.resize(model.results.GetSize(), kRowFoundByKey);
         }
 
         const uint32_t count = model.results.GetSize();
@@ -154,115 +140,95 @@ private:
     std::unordered_map<uint32_t, int32_t> localRows_;
 };
 
-// Adds the chunks' tallies to the batch in chunk order, whichever thread finishes which chunk first,
-// and hands out chunks no further ahead of the next to add than a few per thread.
+// Hands the chunks' tallies on in chunk order, whichever thread finishes which chunk first, and hands
+// out chunks no further ahead of the next to hand on than a few per thread. The chunks are those of a
+// slice: `first`, `first + stride`... below `chunks`.
 class CChunkMerger {
 public:
-    CChunkMerger(CBatch& batch, uint64_t rays, uint64_t chunkRays, uint64_t window)
+    CChunkMerger(CBatch& batch, uint64_t rays, uint64_t chunkRays, CSlice slice, uint64_t window, const CChunkSink& sink)
         : batch_(batch),
-          columns_(ColumnsOf(batch.model)),
           rays_(rays),
           chunkRays_(chunkRays),
-          chunks_((rays + chunkRays - 1) / chunkRays),
-          window_(window) {
-        batch.pendingRays.store(static_cast<uint32_t>(std::min<uint64_t>(rays, UINT32_MAX)), std::memory_order_relaxed);
+          first_(slice.index),
+          stride_(slice.count),
+          count_(ChunksOfSlice((rays + chunkRays - 1) / chunkRays, slice)),
+          window_(window),
+          sink_(sink) {
+        for (uint64_t n = 0; n < count_; ++n) left_ += ChunkSize(Chunk(n));
+        batch.pendingRays.store(static_cast<uint32_t>(std::min<uint64_t>(left_, UINT32_MAX)), std::memory_order_relaxed);
     }
 
-    // The next chunk to trace, or false when none is left; waits while too far ahead.
-    bool Take(uint64_t& chunk) {
+    uint64_t Chunks() const { return count_; }
+
+    // The first and end source ray of the next chunk to trace, or false when none is left; waits while
+    // too far ahead.
+    bool Take(uint64_t& n, uint64_t& first, uint64_t& end) {
         std::unique_lock lock(mutex_);
-        added_.wait(lock, [&] { return next_ >= chunks_ || next_ < merged_ + window_; });
-        if (next_ >= chunks_) return false;
-        chunk = next_++;
+        added_.wait(lock, [&] { return next_ >= count_ || next_ < merged_ + window_; });
+        if (next_ >= count_) return false;
+        n = next_++;
+        first = Chunk(n) * chunkRays_;
+        end = first + ChunkSize(Chunk(n));
         return true;
     }
 
-    void Finish(uint64_t chunk, CChunkTallies tallies) {
+    void Finish(uint64_t n, CChunkTallies tallies) {
         std::lock_guard lock(mutex_);
-        waiting_.emplace(chunk, std::move(tallies));
+        waiting_.emplace(n, std::move(tallies));
         for (auto at = waiting_.find(merged_); at != waiting_.end(); at = waiting_.find(merged_)) {
-            Add(at->second);
+            const CChunkTallies& done = at->second;
+            sink_(Chunk(merged_), done);
+            outcome.raysInFlight += done.raysInFlight;
+            outcome.intensityInFlight += done.intensityInFlight;
+            if (done.halted) outcome.end = CParallelTrace::Stopped;
+            left_ -= ChunkSize(Chunk(merged_));
             waiting_.erase(at);
             ++merged_;
         }
-        // The source rays of the chunks not added yet, for the progress line.
-        const uint64_t left = rays_ - std::min(rays_, merged_ * chunkRays_);
-        batch_.pendingRays.store(static_cast<uint32_t>(std::min<uint64_t>(left, UINT32_MAX)), std::memory_order_relaxed);
+        // The source rays of the chunks not handed on yet, for the progress line.
+        batch_.pendingRays.store(static_cast<uint32_t>(std::min<uint64_t>(left_, UINT32_MAX)), std::memory_order_relaxed);
         added_.notify_all();
     }
 
     CParallelTrace outcome;
 
 private:
-    void Add(const CChunkTallies& tallies) {
-        const size_t width = columns_.size();
-        for (size_t r = 0; r < tallies.rows.size(); ++r) {
-            uint32_t row = tallies.rows[r];
-            if (row == kFoundByKey) row = static_cast<uint32_t>(batch_.model.FindOrAddResult(tallies.keys[r]));
-            for (size_t c = 0; c < width; ++c)
-                if (const double value = tallies.values[r * width + c]; value != 0) columns_[c].Add(row, value);
-        }
-        batch_.traceOps.store(batch_.traceOps.load(std::memory_order_relaxed) + tallies.traceOps, std::memory_order_relaxed);
-        batch_.expiredRays.store(batch_.expiredRays.load(std::memory_order_relaxed) + tallies.expiredRays,
-                                 std::memory_order_relaxed);
-        outcome.raysInFlight += tallies.raysInFlight;
-        outcome.intensityInFlight += tallies.intensityInFlight;
-        if (tallies.halted) outcome.end = CParallelTrace::Stopped;
+    static uint64_t ChunksOfSlice(uint64_t chunks, CSlice slice) {
+        return chunks > slice.index ? (chunks - slice.index + slice.count - 1) / slice.count : 0;
     }
+    uint64_t Chunk(uint64_t n) const { return first_ + n * stride_; }
+    uint64_t ChunkSize(uint64_t chunk) const { return std::min(rays_, (chunk + 1) * chunkRays_) - chunk * chunkRays_; }
 
     CBatch& batch_;
-    const std::vector<CColumn> columns_;
-    const uint64_t rays_, chunkRays_, chunks_, window_;
+    const uint64_t rays_, chunkRays_, first_, stride_, count_, window_;
+    const CChunkSink& sink_;
     std::mutex mutex_;
     std::condition_variable added_;
-    uint64_t next_ = 0, merged_ = 0;
+    uint64_t next_ = 0, merged_ = 0, left_ = 0;
     std::map<uint64_t, CChunkTallies> waiting_;
 };
 
-}  // namespace
-
-uint32_t SourceRaySeed(uint32_t batchSeed, uint64_t index) {
-    uint64_t z = (uint64_t{batchSeed} << 32 | (index & 0xFFFFFFFFu)) + 0x9e3779b97f4a7c15u;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
-    z ^= z >> 31;
-    return static_cast<uint32_t>(z >> 32);
-}
-
-CParallelTrace TraceInParallel(CBatch& batch, unsigned threads, const std::atomic<uint32_t>* stop) {
-    batch.rayQueue.Release();
-    batch.sources.Clear();
-    batch.traceOps.store(0, std::memory_order_relaxed);
-    batch.expiredRays.store(0, std::memory_order_relaxed);
-    batch.model.ClearResults();
-    CParallelTrace refused;
-    if (!CheckBatch(batch, refused.error)) {
-        refused.end = CParallelTrace::Refused;
-        return refused;
-    }
-    GenerateRays(batch, nullptr, nullptr, 0, stop);
-    // The cut depends on the batch alone, never on the threads.
-    const uint64_t chunkRays = std::clamp<uint64_t>(batch.sources.GetCount() / kChunksPerBatch, 1, kMaxChunkRays);
+// Traces the chunks of a slice of a prepared batch on `threads` threads, handing their tallies to `sink`.
+CParallelTrace TraceChunks(CBatch& batch, unsigned threads, CSlice slice, const CChunkSink& sink,
+                           const std::atomic<uint32_t>* stop) {
     const uint64_t rays = batch.sources.Left();
-    const uint64_t chunks = (rays + chunkRays - 1) / chunkRays;
-    threads = static_cast<unsigned>(std::clamp<uint64_t>(chunks, 1, std::max(threads, 1u)));
-
-    CChunkMerger merger(batch, rays, chunkRays, 4 * uint64_t{threads});
+    CChunkMerger merger(batch, rays, ChunkRays(batch.sources.GetCount()), slice, 4 * uint64_t{std::max(threads, 1u)}, sink);
+    threads = static_cast<unsigned>(std::clamp<uint64_t>(merger.Chunks(), 1, std::max(threads, 1u)));
     std::atomic<uint32_t> failed{0};
     const auto work = [&] {
         try {
             CChunkTracer tracer(batch, stop, failed);
-            for (uint64_t chunk; merger.Take(chunk);) {
+            for (uint64_t n, first, end; merger.Take(n, first, end);) {
                 CChunkTallies tallies;
                 try {
-                    tracer.Trace(chunk * chunkRays, std::min(rays, (chunk + 1) * chunkRays), tallies);
+                    tracer.Trace(first, end, tallies);
                 } catch (const std::bad_alloc&) {
                     // The chunk is still handed back, or the chunks after it would wait for it for ever.
                     failed.store(1);
                     tallies = CChunkTallies();
                     tallies.halted = true;
                 }
-                merger.Finish(chunk, std::move(tallies));
+                merger.Finish(n, std::move(tallies));
             }
         } catch (const std::bad_alloc&) {
             // A tracer that cannot be made leaves its chunks to the others.
@@ -283,6 +249,75 @@ CParallelTrace TraceInParallel(CBatch& batch, unsigned threads, const std::atomi
     CParallelTrace outcome = merger.outcome;
     if (failed.load()) outcome.end = CParallelTrace::OutOfMemory;
     return outcome;
+}
+
+}  // namespace
+
+uint32_t SourceRaySeed(uint32_t batchSeed, uint64_t index) {
+    uint64_t z = (uint64_t{batchSeed} << 32 | (index & 0xFFFFFFFFu)) + 0x9e3779b97f4a7c15u;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    z ^= z >> 31;
+    return static_cast<uint32_t>(z >> 32);
+}
+
+uint32_t TallyColumnCount(const CModel& model) {
+    uint32_t columns = 2;
+    for (const CLayer& layer : model) columns += 2 + layer.GetCount();
+    return columns;
+}
+
+uint64_t ChunkRays(uint64_t sourceRays) { return std::clamp<uint64_t>(sourceRays / kChunksPerBatch, 1, kMaxChunkRays); }
+
+uint64_t ChunkCount(uint64_t sourceRays) { return (sourceRays + ChunkRays(sourceRays) - 1) / ChunkRays(sourceRays); }
+
+bool PrepareChunkedBatch(CBatch& batch, uint64_t& sourceRays, uint64_t& chunks, std::string& error,
+                         const std::atomic<uint32_t>* stop) {
+    batch.rayQueue.Release();
+    batch.sources.Clear();
+    batch.traceOps.store(0, std::memory_order_relaxed);
+    batch.expiredRays.store(0, std::memory_order_relaxed);
+    batch.model.ClearResults();
+    if (!CheckBatch(batch, error)) return false;
+    GenerateRays(batch, nullptr, nullptr, 0, stop);
+    sourceRays = batch.sources.GetCount();
+    chunks = ChunkCount(sourceRays);
+    return true;
+}
+
+void AddChunkTallies(CBatch& batch, const CChunkTallies& tallies) {
+    const std::vector<CColumn> columns = ColumnsOf(batch.model);
+    const size_t width = columns.size();
+    for (size_t r = 0; r < tallies.rows.size(); ++r) {
+        uint32_t row = tallies.rows[r];
+        if (row == kRowFoundByKey) row = static_cast<uint32_t>(batch.model.FindOrAddResult(tallies.keys[r]));
+        for (size_t c = 0; c < width; ++c)
+            if (const double value = tallies.values[r * width + c]; value != 0) columns[c].Add(row, value);
+    }
+    batch.traceOps.store(batch.traceOps.load(std::memory_order_relaxed) + tallies.traceOps, std::memory_order_relaxed);
+    batch.expiredRays.store(batch.expiredRays.load(std::memory_order_relaxed) + tallies.expiredRays,
+                            std::memory_order_relaxed);
+}
+
+CParallelTrace TraceInParallel(CBatch& batch, unsigned threads, const std::atomic<uint32_t>* stop) {
+    CParallelTrace refused;
+    uint64_t rays = 0, chunks = 0;
+    if (!PrepareChunkedBatch(batch, rays, chunks, refused.error, stop)) {
+        refused.end = CParallelTrace::Refused;
+        return refused;
+    }
+    return TraceChunks(batch, threads, CSlice{}, [&batch](uint64_t, const CChunkTallies& tallies) { AddChunkTallies(batch, tallies); }, stop);
+}
+
+CParallelTrace TraceSliceInParallel(CBatch& batch, unsigned threads, CSlice slice, const CChunkSink& sink,
+                                    const std::atomic<uint32_t>* stop) {
+    CParallelTrace refused;
+    uint64_t rays = 0, chunks = 0;
+    if (!PrepareChunkedBatch(batch, rays, chunks, refused.error, stop)) {
+        refused.end = CParallelTrace::Refused;
+        return refused;
+    }
+    return TraceChunks(batch, threads, slice, sink, stop);
 }
 
 }  // namespace brelix

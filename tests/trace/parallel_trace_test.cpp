@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <string>
 
 #include "examples/feature_documents.h"
 #include "tests/support/trace_helpers.h"
@@ -81,6 +83,51 @@ TEST(ParallelTrace, PlanarSlabMatchesTheClosedFormWithinThreeStandardErrors) {
     EXPECT_NEAR(transmitted.mean, expected.transmitted, 3 * transmitted.standardError);
     EXPECT_LT(absorbed.standardError, 0.005);
     EXPECT_LT(MeanOverKeys(model.results, &CResultRecord::remainder).mean, 1e-5);
+}
+
+// Every batch of the feature documents cut into 1, 2, 3 and 7 slices, each slice traced on its own (on a
+// different number of threads), and the slices' chunks added in chunk order: the rows, tallies and
+// counters of the unsliced trace, to the last bit. Every chunk is in exactly one slice.
+TEST(ParallelTrace, SlicesAddedInChunkOrderAreTheUnslicedTrace) {
+    for (const CFeatureDocument& document : kFeatureDocuments) {
+        CBatchList whole;
+        document.build(whole);
+        for (CBatch& batch : whole) {
+            batch.seed = 31;
+            ASSERT_EQ(TraceInParallel(batch, 2).end, CParallelTrace::Complete) << batch.name;
+        }
+        for (const uint32_t count : {1u, 2u, 3u, 7u}) {
+            CBatchList sliced, merged;
+            document.build(sliced);
+            document.build(merged);
+            for (uint32_t b = 0; b < whole.GetCount(); ++b) {
+                SCOPED_TRACE(whole[b].name + ", " + std::to_string(count) + " slices");
+                std::map<uint64_t, CChunkTallies> chunks;
+                sliced[b].seed = 31;
+                for (uint32_t index = 0; index < count; ++index) {
+                    const CSlice slice{index, count};
+                    const CParallelTrace outcome = TraceSliceInParallel(
+                        sliced[b], 1 + index % 3, slice, [&](uint64_t chunk, const CChunkTallies& tallies) {
+                            EXPECT_EQ(chunk % count, index);
+                            EXPECT_TRUE(chunks.emplace(chunk, tallies).second) << "chunk " << chunk << " twice";
+                        });
+                    ASSERT_EQ(outcome.end, CParallelTrace::Complete);
+                }
+                CBatch& batch = merged[b];
+                batch.seed = 31;
+                uint64_t rays = 0, chunkCount = 0;
+                std::string error;
+                ASSERT_TRUE(PrepareChunkedBatch(batch, rays, chunkCount, error)) << error;
+                ASSERT_EQ(chunks.size(), chunkCount);
+                for (const auto& [chunk, tallies] : chunks) AddChunkTallies(batch, tallies);
+                EXPECT_EQ(Tallies(batch.model), Tallies(whole[b].model));
+                ASSERT_EQ(batch.model.results.GetSize(), whole[b].model.results.GetSize());
+                for (uint32_t k = 0; k < batch.model.results.GetSize(); ++k)
+                    EXPECT_EQ(batch.model.results.Key(k), whole[b].model.results.Key(k));
+                EXPECT_EQ(batch.traceOps.load(), whole[b].traceOps.load());
+            }
+        }
+    }
 }
 
 // splitmix64 of (seed * 2^32 + index), high half; and seeds of neighbouring rays that are far apart, so
