@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -13,35 +14,18 @@
 #include "core/format.h"
 #include "core/messages.h"
 #include "document/file_replacing.h"
+#include "document/result_columns.h"
+#include "document/text_pieces.h"
 
 namespace brelix {
 
 namespace {
 
 constexpr const char* kCaption = "Brelix";
+// Between a value and its standard error: " ± " in UTF-8.
+constexpr const char* kPlusMinus = " \u00b1 ";
 // Layer and plane columns beyond this many get no column sum and no rule entry.
 constexpr size_t kMaxSummedColumns = 200;
-
-// A sweep column: shown when its varies flag is set, in this order.
-struct CSweepColumn {
-    int32_t CBatch::*varies;
-    const char* header;
-    double CResultKey::*value;
-};
-constexpr CSweepColumn kSweepColumns[] = {
-    {&CBatch::wavelengthVaries, "Wlen\t", &CResultKey::wavelength},
-    {&CBatch::xVaries, "X\t", &CResultKey::x},
-    {&CBatch::yVaries, "Y\t", &CResultKey::y},
-    {&CBatch::azimuthVaries, "Azi\t", &CResultKey::azimuth},
-    {&CBatch::declinationVaries, "Ele\t", &CResultKey::declination},
-};
-
-// A name as a cell of the table: a tab, line feed or carriage return in it would shift the columns.
-std::string Cell(std::string name) {
-    std::replace_if(
-        name.begin(), name.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-    return name;
-}
 
 // A batch name as part of a file name: a '/' would put the file in another folder, or in one that is not
 // there, and NUL and other control characters break the name or whatever shows it.
@@ -77,51 +61,21 @@ void AppendResultValue(std::string& out, double v) {
         out += FormatResultValue(v);
 }
 
-// Collects the table in pieces and hands each on when it has grown past a size worth a write.
-class CPieces {
-public:
-    explicit CPieces(const std::function<bool(std::string_view)>& write) : write_(write) {}
-    std::string text;
-    // Hands the text on when it has grown large enough, or at the end; false when a write failed.
-    bool Flush(bool end = false) {
-        if (!ok_ || (!end && text.size() < kPiece)) return ok_;
-        ok_ = write_(text);
-        text.clear();
-        return ok_;
-    }
-
-private:
-    static constexpr size_t kPiece = 1 << 16;
-    const std::function<bool(std::string_view)>& write_;
-    bool ok_ = true;
-};
-
 }  // namespace
 
-bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::function<bool(std::string_view)>& write) {
-    // The worker sets the flags while it generates rays, and writes them the same way.
-    std::vector<const CSweepColumn*> sweeps;
-    for (const CSweepColumn& sweep : kSweepColumns)
-        if (std::atomic_ref<const int32_t>(batch.*sweep.varies).load(std::memory_order_relaxed))
-            sweeps.push_back(&sweep);
-
-    CPieces pieces(write);
+bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber,
+                       const std::function<bool(std::string_view)>& write, std::span<const double> errors) {
+    const std::vector<const CSweepColumn*> sweeps = VaryingSweeps(batch);
+    CTextPieces pieces(write);
     std::string& out = pieces.text;
-    out = "Batch " + FormatInt(batchNumber) + ":\t" + Cell(batch.name) + " (" +
+    out = "Batch " + FormatInt(batchNumber) + ":\t" + TabSeparatedCell(batch.name) + " (" +
           FormatFixed(static_cast<double>(batch.traceOps.load()) / 1000000.0, 1, 2) + " Million Trace Ops)\n";
 
-    // Header, and the result lists of the layer and plane columns in the same order.
-    std::vector<const CResultList*> columns;
+    const std::vector<CResultColumn> columns = ResultColumns(batch.model);
     out += "\t";
-    for (const CSweepColumn* sweep : sweeps) out += sweep->header;
-    for (const CLayer& layer : batch.model) {
-        out += Cell(layer.name) + "\t";
-        columns.push_back(&layer.results);
-        for (const CPlane& plane : layer) {
-            out += Cell(plane.name) + "\t";
-            columns.push_back(&plane.results);
-        }
-    }
+    for (const CSweepColumn* sweep : sweeps) out += std::string(sweep->heading) + "\t";
+    for (const CResultColumn& column : columns)
+        out += TabSeparatedCell(column.plane ? column.plane->name : column.layer->name) + "\t";
     out += "Remndr\tLost\tTotal\n";
 
     // Every row has a cell for each column, so the last row's count is the count of columns.
@@ -130,6 +84,9 @@ bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::fun
     const size_t summedColumns = rows > 0 ? std::min(columns.size(), kMaxSummedColumns) : 0;
     std::vector<double> columnSums(summedColumns, 0.0);
     double remainderSum = 0, lostSum = 0, grandTotal = 0;
+    // With errors, the sums of their squares in the summed columns, then the remainder's and the lost's.
+    const size_t errorsPerRow = columns.size() + 2;
+    std::vector<double> squaredErrorSums(errors.empty() ? 0 : summedColumns + 2, 0.0);
     char number[16];
     for (uint32_t k = 0; k < rows; ++k) {
         out += "Ray ";
@@ -144,16 +101,22 @@ bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::fun
             }
         }
 
+        // A value, with its error when there is one; `summed` is its column's place in the error sums.
+        const auto valueCell = [&](double value, size_t c, std::optional<size_t> summed) {
+            AppendResultValue(out, value);
+            const size_t at = size_t{k} * errorsPerRow + c;
+            if (at >= errors.size()) return;
+            out += kPlusMinus;
+            AppendResultValue(out, errors[at]);
+            if (summed) squaredErrorSums[*summed] += errors[at] * errors[at];
+        };
         double rowTotal = 0;
         for (size_t c = 0; c < columns.size(); ++c) {
-            const CResultList& list = *columns[c];
-            // A layer added after the results were made, or a row the worker is still creating, has no
-            // record here: the cell stays empty and adds nothing.
-            if (k < list.GetSize()) {
-                const double absorbed = list.Absorbed(k);
-                AppendResultValue(out, absorbed);
-                rowTotal += absorbed;
-                if (c < summedColumns) columnSums[c] += absorbed;
+            // A column without a record here shows an empty cell and adds nothing.
+            if (const std::optional<double> absorbed = columns[c].Absorbed(k)) {
+                valueCell(*absorbed, c, c < summedColumns ? std::optional(c) : std::nullopt);
+                rowTotal += *absorbed;
+                if (c < summedColumns) columnSums[c] += *absorbed;
             }
             out += '\t';
         }
@@ -163,9 +126,9 @@ bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::fun
         remainderSum += remainder;
         lostSum += lost;
         grandTotal += rowTotal;
-        AppendResultValue(out, remainder);
+        valueCell(remainder, columns.size(), summedColumns);
         out += '\t';
-        AppendResultValue(out, lost);
+        valueCell(lost, columns.size() + 1, summedColumns + 1);
         out += '\t';
         AppendResultValue(out, rowTotal);
         out += "\t\n";
@@ -176,20 +139,31 @@ bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::fun
     for (size_t i = 0; i < sweeps.size() + summedColumns + 3; ++i) out += "----\t";
     out += "\n";
 
+    // A column total's error: the rows are independent rays, so their variances add.
+    const auto totalCell = [&](double sum, size_t summed) {
+        out += FormatResultValue(sum);
+        if (!squaredErrorSums.empty())
+            out += kPlusMinus + FormatResultValue(std::sqrt(squaredErrorSums[summed]));
+        out += "\t";
+    };
     out += "Totals\t";
     out.append(sweeps.size(), '\t');
-    for (double sum : columnSums) out += FormatResultValue(sum) + "\t";
-    out += FormatResultValue(remainderSum) + "\t" + FormatResultValue(lostSum) + "\t" +
-           FormatResultValue(grandTotal) + "\t\n";
+    for (size_t c = 0; c < summedColumns; ++c) totalCell(columnSums[c], c);
+    totalCell(remainderSum, summedColumns);
+    totalCell(lostSum, summedColumns + 1);
+    out += FormatResultValue(grandTotal) + "\t\n";
     return pieces.Flush(true);
 }
 
-std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber) {
+std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber, std::span<const double> errors) {
     std::string text;
-    WriteBatchResults(batch, batchNumber, [&](std::string_view piece) {
-        text += piece;
-        return true;
-    });
+    WriteBatchResults(
+        batch, batchNumber,
+        [&](std::string_view piece) {
+            text += piece;
+            return true;
+        },
+        errors);
     return text;
 }
 

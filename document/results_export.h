@@ -28,10 +28,20 @@ std::string FormatSweepValue(double v);
 // to call while the worker generates rays and adds results: every value and varies flag is read whole
 // (the flags as std::atomic_ref, as the worker writes them), and a row the worker is still creating may
 // show empty cells.
-std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber);
+//
+// `errors`, when given, holds standard errors (of results averaged over repeated traces), row by row, for
+// the row's layer and plane columns in the table's order, then its remainder and its lost intensity. Each
+// value cell that has one reads "value ± error" (a UTF-8 "±", both numbers as FormatResultValue writes
+// them); a cell past the end of `errors` has none. The totals of the layer, plane, remainder and lost
+// columns get the square root of the sum of their rows' squared errors, as the rows are independent rays;
+// the row totals and the grand total get none. Without errors, the table is the one described above.
+std::string FormatBatchResults(const CBatch& batch, uint32_t batchNumber,
+                               std::span<const double> errors = {});
 // The same text handed to `write` in pieces of some 64 KB, so that a table of millions of rows is never
 // held whole; `write` returns false to stop (a failed write), and so does this then.
-bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber, const std::function<bool(std::string_view)>& write);
+bool WriteBatchResults(const CBatch& batch, uint32_t batchNumber,
+                       const std::function<bool(std::string_view)>& write,
+                       std::span<const double> errors = {});
 
 // Writes the results of the batches numbered in `which`, in that order, each to the file documentPath +
 // "_" + batch name + ".bxo"; other batches and their files are left alone. A file is written as
