@@ -1,16 +1,21 @@
 #include "cli/runner.h"
 
+#include <unistd.h>
+
 #include <charconv>
-#include <cmath>
-#include <new>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <thread>
 
+#include "cli/progress_bar.h"
+#include "cli/result_forms.h"
 #include "core/batch_list.h"
 #include "core/format.h"
 #include "document/document_file.h"
@@ -21,6 +26,7 @@
 #include "optics/plane_models.h"
 #include "trace/batch_check.h"
 #include "trace/parallel_trace.h"
+#include "trace/replica_statistics.h"
 #include "trace/ray_sources.h"
 #include "trace/trace_op.h"
 
@@ -187,19 +193,20 @@ void ReportRaysInFlight(const CInFlight& inFlight, const std::string& label, con
 template <class Running, class Stop>
 bool WatchTrace(const CBatch& batch, const std::string& label, CCliEnvironment& env, bool progress,
                 Running&& running, Stop&& stop) {
-    const auto started = std::chrono::steady_clock::now();
-    auto lastShown = started;
+    // The rays pending count down from the work's whole, which is the most of them ever pending.
+    uint64_t total = 0;
+    std::optional<CProgressBar> bar;
+    if (progress) bar.emplace(env.err, label, TerminalColumns(STDERR_FILENO));
     while (running()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (env.interrupted && env.interrupted->load()) {
             stop();
             return true;
         }
-        const auto now = std::chrono::steady_clock::now();
-        if (progress && now - lastShown >= std::chrono::milliseconds(250)) {
-            lastShown = now;
-            env.err << "\r" << label << ": " << batch.traceOps.load() << " trace ops, " << batch.pendingRays.load()
-                    << " pending rays, " << Elapsed(now - started) << "   " << std::flush;
+        if (bar) {
+            const uint64_t pending = batch.pendingRays.load();
+            total = std::max(total, pending);
+            bar->Show(total - pending, total);
         }
     }
     return false;
@@ -219,7 +226,6 @@ ETraced TraceOnWorker(CBatchList& list, CBatch& batch, const std::string& label,
         batch, label, env, progress, [&] { return worker.IsAlive(); }, [] {});
     // Joined from here on: the batch is the runner's alone.
     worker.Stop();
-    if (progress) env.err << "\r" << std::string(79, ' ') << "\r";
     if (worker.failure.load() == CThTrace::BatchRefused) return ETraced::Refused;
     if (interrupted) {
         ReportRaysInFlight(EndQueuedRaysAsRemainder(batch), label, "was stopped early", env);
@@ -257,7 +263,6 @@ ETraced TraceOnThreads(CBatch& batch, unsigned threads, const std::string& label
     const bool interrupted = WatchTrace(
         batch, label, env, progress, [&] { return running.load(); }, [&] { stop.store(1); });
     tracing.join();
-    if (progress) env.err << "\r" << std::string(79, ' ') << "\r";
     const CInFlight inFlight{outcome.raysInFlight, outcome.intensityInFlight};
     switch (outcome.end) {
         case CParallelTrace::Refused:
@@ -279,7 +284,7 @@ ETraced TraceOnThreads(CBatch& batch, unsigned threads, const std::string& label
 
 // Traces one batch on the document's worker (threads 0) or on threads.
 ETraced TraceBatch(CBatchList& list, uint32_t number, unsigned threads, CCliEnvironment& env, bool quiet,
-                   const CSliceTrace* slice = nullptr) {
+                   const CSliceTrace* slice = nullptr, bool summary = true) {
     CBatch& batch = list[number];
     const std::string label = "batch " + FormatInt(number) + " (" + Quoted(batch.name) + ")";
     if (batch.model.GetCount() == 0) {
@@ -294,7 +299,7 @@ ETraced TraceBatch(CBatchList& list, uint32_t number, unsigned threads, CCliEnvi
     const ETraced traced = threads == 0 ? TraceOnWorker(list, batch, label, env, progress)
                                         : TraceOnThreads(batch, threads, label, env, progress, slice);
     if (traced == ETraced::Refused) return traced;
-    if (!quiet) {
+    if (!quiet && summary) {
         env.err << label << ": " << batch.traceOps.load() << " trace ops in "
                 << Elapsed(std::chrono::steady_clock::now() - started) << ", seed " << batch.seed.load()
                 << (threads == 0 ? std::string() : ", " + FormatInt(threads) + " threads")
@@ -330,7 +335,123 @@ bool Written(CCliEnvironment& env) {
     return false;
 }
 
+using CTextWriter = std::function<bool(std::string_view)>;
+
+// Writes batches' results in a form: the results table as each batch is traced, the forms for programs
+// when all are (their header and columns cover every batch).
+class CResultsWriter {
+public:
+    CResultsWriter(EResultForm form, const CTextWriter& write) : form_(form), write_(write) {}
+
+    // `errors`, from repeated traces, as WriteBatchResults takes them.
+    bool Add(const CBatch& batch, uint32_t number, std::span<const double> errors) {
+        if (form_ == EResultForm::Table) {
+            if (added_++ > 0 && !write_("\n")) return false;
+            return WriteBatchResults(batch, number, write_, errors);
+        }
+        CResultTable& table = tables_.emplace_back(CollectResults(batch, number));
+        const size_t width = table.columns.size();
+        for (size_t r = 0; r < table.rows.size() && !errors.empty(); ++r)
+            table.rows[r].errors.assign(errors.begin() + static_cast<std::ptrdiff_t>(r * width),
+                                        errors.begin() + static_cast<std::ptrdiff_t>((r + 1) * width));
+        return true;
+    }
+    bool Finish() { return form_ == EResultForm::Table || WriteResultForm(form_, tables_, write_); }
+
+private:
+    const EResultForm form_;
+    const CTextWriter& write_;
+    uint32_t added_ = 0;
+    std::vector<CResultTable> tables_;
+};
+
+CTextWriter StandardOutput(CCliEnvironment& env) {
+    return [&env](std::string_view piece) {
+        env.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        return static_cast<bool>(env.out);
+    };
+}
+
+// Writes the results to a file as ReplaceFile does: the file holds the old results or the new, whole.
+// `produce` returns false when a write failed or, with `abandoned` set, when the results must not be
+// written after all (which the caller reports).
+bool WriteResultsFile(const std::string& path, CCliEnvironment& env, const std::function<bool(const CTextWriter&)>& produce,
+                      const bool& abandoned) {
+    std::string reason;
+    const bool written = ReplaceFile(
+        path,
+        [&](const CBytesWriter& bytes) {
+            const CTextWriter write = [&bytes](std::string_view piece) {
+                return bytes(std::as_bytes(std::span(piece.data(), piece.size())));
+            };
+            return produce(write);
+        },
+        reason);
+    if (!written && !abandoned) env.err << "brelix-cli: Cannot write file " << path << ": " << reason << "\n";
+    return written;
+}
+
+// How many replicas of each batch to trace: `count`, then more, up to `most`, while a cell's standard
+// error is above `targetError`.
+struct CRepeat {
+    uint32_t count = 1;
+    std::optional<double> targetError;
+    uint32_t most = 0;
+};
+
+constexpr uint32_t kDefaultMaxRepeat = 1000;
+constexpr uint32_t kMaxRepeat = 1000000;
+
+// Traces replicas of one batch, each with a seed derived from the batch's, and leaves the batch holding
+// their means, with the work of all of them as its trace ops. A replica not traced to its end is left out.
+ETraced TraceReplicas(CBatchList& list, uint32_t number, unsigned threads, CCliEnvironment& env, bool quiet,
+                      const CRepeat& repeat, CReplicaStatistics& statistics, bool& targetMissed) {
+    CBatch& batch = list[number];
+    const std::string label = "batch " + FormatInt(number) + " (" + Quoted(batch.name) + ")";
+    const uint32_t seed = batch.seed.load();
+    const auto started = std::chrono::steady_clock::now();
+    uint64_t traceOps = 0, sourceRays = 0;
+    double largest = std::numeric_limits<double>::quiet_NaN();
+    ETraced traced = ETraced::Complete;
+    for (uint32_t replica = 0;; ++replica) {
+        const bool enough = replica >= repeat.count &&
+                            (!repeat.targetError || largest <= *repeat.targetError || replica >= repeat.most);
+        if (enough) break;
+        batch.seed = ReplicaSeed(seed, replica);
+        traced = TraceBatch(list, number, threads, env, quiet, nullptr, false);
+        if (traced != ETraced::Complete) break;
+        traceOps += batch.traceOps.load();
+        sourceRays += batch.sources.GetCount();
+        statistics.Add(batch);
+        largest = statistics.LargestTableError(batch);
+    }
+    batch.seed = seed;
+    if (traced == ETraced::Refused || statistics.Replicas() == 0) return ETraced::Refused;
+    statistics.WriteMeans(batch);
+    batch.traceOps = traceOps;
+    targetMissed = traced == ETraced::Complete && repeat.targetError && !(largest <= *repeat.targetError);
+    if (!quiet || targetMissed) {
+        env.err << label << ": " << statistics.Replicas() << " replicas of seed " << seed << ", " << sourceRays
+                << " source rays, " << traceOps << " trace ops in " << Elapsed(std::chrono::steady_clock::now() - started)
+                << "; largest standard error " << Number(largest);
+        if (repeat.targetError)
+            env.err << (targetMissed ? ", above the target " : ", within the target ") << Number(*repeat.targetError)
+                    << (targetMissed ? " after the most replicas allowed (--max-repeat)" : "");
+        env.err << "\n";
+    }
+    return traced;
+}
+
 constexpr uint32_t kMaxSlices = 1000000;
+
+// A finite number above 0.
+std::optional<double> ParsePositive(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty() || !std::isfinite(value) || value <= 0) return std::nullopt;
+    return value;
+}
 
 // "K/M", 1 <= K <= M, as a slice numbered from 0.
 std::optional<CSlice> ParseSlice(const std::string& text) {
@@ -404,11 +525,31 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     bool all = false, exportResults = false, quiet = false;
     std::optional<CSlice> slice;
     std::optional<std::string> output;
+    EResultForm form = EResultForm::Table;
+    CRepeat repeat;
+    std::optional<uint32_t> repeatCount, mostReplicas;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (IsHelp(arg)) {
             env.out << kTraceUsage;
             return ExitOk;
+        } else if (arg == "--repeat" || arg == "--max-repeat") {
+            if (i + 1 == args.size()) return Usage(env, arg + " needs a number.", "trace");
+            const std::optional<uint32_t> value = ParseUnsigned<uint32_t>(args[++i]);
+            if (!value || *value < 2 || *value > kMaxRepeat)
+                return Usage(env, arg + " needs a whole number from 2 to " + FormatInt(kMaxRepeat) + ", not '" + args[i] + "'.",
+                             "trace");
+            (arg == "--repeat" ? repeatCount : mostReplicas) = value;
+        } else if (arg == "--target-se") {
+            if (i + 1 == args.size()) return Usage(env, "--target-se needs a number.", "trace");
+            const std::optional<double> value = ParsePositive(args[++i]);
+            if (!value) return Usage(env, "--target-se needs a number above 0, not '" + args[i] + "'.", "trace");
+            repeat.targetError = value;
+        } else if (arg == "--format") {
+            if (i + 1 == args.size()) return Usage(env, "--format needs table, tsv, csv or json.", "trace");
+            const std::optional<EResultForm> value = ParseResultForm(args[++i]);
+            if (!value) return Usage(env, "--format needs table, tsv, csv or json, not '" + args[i] + "'.", "trace");
+            form = *value;
         } else if (arg == "--batch" || arg == "--seed") {
             if (i + 1 == args.size()) return Usage(env, arg + " needs a number.", "trace");
             const std::optional<uint32_t> value = ParseUnsigned<uint32_t>(args[++i]);
@@ -451,7 +592,14 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     if (slice && exportResults)
         return Usage(env, "a slice has no results table to export: export when merging (brelix-cli merge PART... --export).",
                      "trace");
-    if (output && !slice) return Usage(env, "--output names the file of a slice: it needs --slice.", "trace");
+    if (slice && (repeatCount || repeat.targetError))
+        return Usage(env, "--slice and --repeat or --target-se cannot be used together: repeat the whole study instead.", "trace");
+    if (slice && form != EResultForm::Table)
+        return Usage(env, "a slice writes partial results, not a table: give --format to the merge.", "trace");
+    if (mostReplicas && !repeat.targetError)
+        return Usage(env, "--max-repeat bounds --target-se: it needs --target-se.", "trace");
+    repeat.count = repeatCount.value_or(repeat.targetError ? 2 : 1);
+    repeat.most = std::max(mostReplicas.value_or(kDefaultMaxRepeat), repeat.count);
 
     // Freeing millions of result records at the end is work nobody waits for: the caller may keep the
     // document until the process ends.
@@ -486,30 +634,47 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
     int exit = ExitOk;
     bool interrupted = false;
     std::vector<uint32_t> complete;
-    for (size_t i = 0; i < chosen.size() && !interrupted; ++i) {
-        CBatch& batch = list[chosen[i]];
-        if (seed) batch.seed = *seed;
-        const ETraced traced = TraceBatch(list, chosen[i], threads, env, quiet);
-        if (traced == ETraced::Refused) {
-            exit = ExitNotTraced;
-            continue;
+    const auto traceAll = [&](const CTextWriter& write) {
+        CResultsWriter results(form, write);
+        for (size_t i = 0; i < chosen.size() && !interrupted; ++i) {
+            CBatch& batch = list[chosen[i]];
+            if (seed) batch.seed = *seed;
+            CReplicaStatistics statistics;
+            bool targetMissed = false;
+            const ETraced traced = repeat.count > 1 ? TraceReplicas(list, chosen[i], threads, env, quiet, repeat, statistics, targetMissed)
+                                                    : TraceBatch(list, chosen[i], threads, env, quiet);
+            if (traced == ETraced::Refused) {
+                exit = ExitNotTraced;
+                continue;
+            }
+            if (!results.Add(batch, chosen[i], repeat.count > 1 ? statistics.TableErrors(batch) : std::vector<double>()))
+                return false;
+            if (traced == ETraced::Interrupted) interrupted = true;
+            if (traced == ETraced::Failed) exit = ExitNotTraced;
+            if (traced != ETraced::Complete) continue;
+            if (!TalliesAreFinite(batch.model)) {
+                env.err << "brelix-cli: batch " << chosen[i] << " (" << Quoted(batch.name)
+                        << ") has results that are not numbers: a value of its model is too large to compute with.\n";
+                exit = ExitNotTraced;
+                continue;
+            }
+            if (targetMissed && exit == ExitOk) exit = ExitTargetMissed;
+            complete.push_back(chosen[i]);
         }
-        if (i > 0) env.out << "\n";
-        WriteBatchResults(batch, chosen[i], [&env](std::string_view piece) {
-            env.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-            return static_cast<bool>(env.out);
-        });
-        if (!Written(env)) return ExitNotWritten;
-        if (traced == ETraced::Interrupted) interrupted = true;
-        if (traced == ETraced::Failed) exit = ExitNotTraced;
-        if (traced != ETraced::Complete) continue;
-        if (!TalliesAreFinite(batch.model)) {
-            env.err << "brelix-cli: batch " << chosen[i] << " (" << Quoted(batch.name)
-                    << ") has results that are not numbers: a value of its model is too large to compute with.\n";
-            exit = ExitNotTraced;
-            continue;
+        return results.Finish();
+    };
+    if (output) {
+        if (!WriteResultsFile(*output, env, [&](const CTextWriter& write) { return traceAll(write) && !interrupted; },
+                              interrupted)) {
+            if (!interrupted) return ExitNotWritten;
+            env.err << "brelix-cli: " << *output << " was not written: the trace was stopped early, and an incomplete "
+                       "table must not replace a complete one.\n";
+            return ExitInterrupted;
         }
-        complete.push_back(chosen[i]);
+        if (!quiet) env.err << "wrote " << *output << "\n";
+    } else {
+        const bool produced = traceAll(StandardOutput(env));
+        if (!Written(env) || !produced) return ExitNotWritten;
     }
 
     if (exportResults && interrupted) {

@@ -17,6 +17,7 @@ enum ECliExit : int {
     ExitUnreadable = 3,     // the document (or a data file) could not be read
     ExitNotWritten = 4,     // the results (files or standard output) could not be written
     ExitNotTraced = 5,      // a batch could not be traced, or not to its end (refused, out of memory)
+    ExitTargetMissed = 6,   // --target-se: a standard error stayed above the target after --max-repeat replicas
     ExitInterrupted = 130,  // stopped by Ctrl-C; the results so far were printed
 };
 

@@ -184,7 +184,8 @@ TEST_F(Slices, SliceOptionsAreChecked) {
          {std::vector<std::string>{"trace", wafer, "--slice", "0/3"}, {"trace", wafer, "--slice", "4/3"},
           {"trace", wafer, "--slice", "3"}, {"trace", wafer, "--slice", "1/0"}, {"trace", wafer, "--slice"},
           {"trace", wafer, "--slice", "1/2", "--threads", "0"}, {"trace", wafer, "--slice", "1/2", "--export"},
-          {"trace", wafer, "--output", "x.bxp"}, {"merge"}, {"merge", "--frobnicate"}}) {
+          {"trace", wafer, "--slice", "1/2", "--repeat", "3"}, {"trace", wafer, "--slice", "1/2", "--format", "csv"},
+          {"merge"}, {"merge", "--frobnicate"}}) {
         const CRun run = Invoke(args);
         EXPECT_EQ(run.exit, ExitUsage) << args.back() << ": " << run.err;
     }
