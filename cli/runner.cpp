@@ -48,7 +48,8 @@ constexpr const char* kUsage =
 
 constexpr const char* kTraceUsage =
     "Usage: brelix-cli trace DOC [--batch N | --all] [--seed S] [--threads N] [--export] [--quiet]\n"
-    "                            [--slice K/M [--output FILE]]\n"
+    "                            [--format FORM] [--output FILE]\n"
+    "                            [--repeat R] [--target-se E [--max-repeat N]] | [--slice K/M]\n"
     "\n"
     "Traces batches of the document DOC with the rules of the desktop application (the trace\n"
     "stops when every ray is finished) and prints each batch's results table, in the columns\n"
@@ -68,13 +69,28 @@ constexpr const char* kTraceUsage =
     "              the application traces, with its results\n"
     "  --export    also write the results files beside the document, one per batch\n"
     "              traced to its end, named DOC_<batch name>.bxo, as \"Export Results\" does\n"
-    "  --quiet     no progress line and no summary on standard error\n"
+    "  --quiet     no progress bar and no summary on standard error (the bar is drawn\n"
+    "              only when standard error is a terminal)\n"
+    "  --format FORM  table (the default), or for programs tsv, csv or json: one row per\n"
+    "              results row with its wavelength, x, y, azimuth and declination, then a\n"
+    "              column per layer, per plane (named LAYER/PLANE), remainder and lost,\n"
+    "              every number in the shortest form that reads back to the same bits\n"
+    "  --output FILE  write the results to FILE instead of standard output (the file\n"
+    "              holds the old results or the new, whole); with --slice, the slice's\n"
+    "              file, by default DOC_slice<K>of<M>.bxp\n"
+    "  --repeat R  trace R independent replicas of each batch (seeds derived from S) and\n"
+    "              print the mean of each cell with its standard error: \"value ± error\"\n"
+    "              in the table, extra \"<column> se\" columns or \"errors\" in the other\n"
+    "              forms. --export writes the means in the usual format\n"
+    "  --target-se E  add replicas (from R, at least 2) until no cell of the table has a\n"
+    "              standard error above E, and say how many source rays that took\n"
+    "  --max-repeat N  stop adding replicas at N (default 1000); exit code 6 says the\n"
+    "              target was not reached\n"
     "  --slice K/M trace only the K-th of M interleaved slices of each batch's source rays\n"
     "              (1 <= K <= M) and write the slice's partial results to a file instead\n"
     "              of printing a table; 'brelix-cli merge' combines the M files into the\n"
     "              results of the unsliced trace (the same --threads results, bit for\n"
     "              bit). Each slice can run on another machine, as a task of a job array\n"
-    "  --output FILE  the slice's file; the default is DOC_slice<K>of<M>.bxp\n"
     "\n"
     "A batch whose values would give no sensible results (a value that is not a finite\n"
     "number, a sweep that never ends, more results rows than memory holds) is refused\n"
@@ -85,10 +101,11 @@ constexpr const char* kTraceUsage =
     "\n"
     "Exit codes: 0 success, 2 bad usage, 3 document unreadable, 4 results not written\n"
     "(files or standard output), 5 a batch could not be traced or not to its end,\n"
-    "130 stopped by Ctrl-C (results so far printed).\n";
+    "6 --target-se not reached within --max-repeat replicas, 130 stopped by Ctrl-C\n"
+    "(results so far printed to standard output; an --output file is not written).\n";
 
 constexpr const char* kMergeUsage =
-    "Usage: brelix-cli merge PART... [--export] [--quiet]\n"
+    "Usage: brelix-cli merge PART... [--format FORM] [--output FILE] [--export] [--quiet]\n"
     "\n"
     "Combines the partial results written by 'brelix-cli trace DOC --slice K/M', one file\n"
     "for each K from 1 to M, and prints the results tables of the unsliced trace: those\n"
@@ -98,6 +115,7 @@ constexpr const char* kMergeUsage =
     "and a missing part are refused, naming the files.\n"
     "\n"
     "Options:\n"
+    "  --format FORM, --output FILE  as for 'brelix-cli trace'\n"
     "  --export    also write the results files beside the document the parts traced,\n"
     "              as 'brelix-cli trace --export' does\n"
     "  --quiet     no summary on standard error\n"
@@ -426,7 +444,8 @@ ETraced TraceReplicas(CBatchList& list, uint32_t number, unsigned threads, CCliE
         largest = statistics.LargestTableError(batch);
     }
     batch.seed = seed;
-    if (traced == ETraced::Refused || statistics.Replicas() == 0) return ETraced::Refused;
+    // Stopped in the first replica: its results so far are all there is, without errors.
+    if (traced == ETraced::Refused || statistics.Replicas() == 0) return traced;
     statistics.WriteMeans(batch);
     batch.traceOps = traceOps;
     targetMissed = traced == ETraced::Complete && repeat.targetError && !(largest <= *repeat.targetError);
@@ -695,7 +714,10 @@ int Trace(const std::vector<std::string>& args, CCliEnvironment& env) {
 int Merge(const std::vector<std::string>& args, CCliEnvironment& env) {
     std::vector<std::string> files;
     bool exportResults = false, quiet = false;
-    for (const std::string& arg : args) {
+    EResultForm form = EResultForm::Table;
+    std::optional<std::string> output;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (IsHelp(arg)) {
             env.out << kMergeUsage;
             return ExitOk;
@@ -703,6 +725,14 @@ int Merge(const std::vector<std::string>& args, CCliEnvironment& env) {
             exportResults = true;
         } else if (arg == "--quiet") {
             quiet = true;
+        } else if (arg == "--format") {
+            if (i + 1 == args.size()) return Usage(env, "--format needs table, tsv, csv or json.", "merge");
+            const std::optional<EResultForm> value = ParseResultForm(args[++i]);
+            if (!value) return Usage(env, "--format needs table, tsv, csv or json, not '" + args[i] + "'.", "merge");
+            form = *value;
+        } else if (arg == "--output") {
+            if (i + 1 == args.size() || args[i + 1].empty()) return Usage(env, "--output needs a file name.", "merge");
+            output = args[++i];
         } else if (arg.starts_with("-") && arg != "-") {
             return Usage(env, "unknown option '" + arg + "'.", "merge");
         } else {
@@ -738,25 +768,31 @@ int Merge(const std::vector<std::string>& args, CCliEnvironment& env) {
     }
     int exit = ExitOk;
     std::vector<uint32_t> complete;
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        const CBatch& batch = list[numbers[i]];
-        if (!quiet) {
-            env.err << "batch " << numbers[i] << " (" << Quoted(batch.name) << "): " << batch.traceOps.load()
-                    << " trace ops, merged from " << parts.size() << " slices, seed " << batch.seed.load() << "\n";
+    const auto writeAll = [&](const CTextWriter& write) {
+        CResultsWriter results(form, write);
+        for (const uint32_t number : numbers) {
+            const CBatch& batch = list[number];
+            if (!quiet) {
+                env.err << "batch " << number << " (" << Quoted(batch.name) << "): " << batch.traceOps.load()
+                        << " trace ops, merged from " << parts.size() << " slices, seed " << batch.seed.load() << "\n";
+            }
+            if (!results.Add(batch, number, {})) return false;
+            if (!TalliesAreFinite(batch.model)) {
+                env.err << "brelix-cli: batch " << number << " (" << Quoted(batch.name)
+                        << ") has results that are not numbers: a value of its model is too large to compute with.\n";
+                exit = ExitNotTraced;
+                continue;
+            }
+            complete.push_back(number);
         }
-        if (i > 0) env.out << "\n";
-        WriteBatchResults(batch, numbers[i], [&env](std::string_view piece) {
-            env.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-            return static_cast<bool>(env.out);
-        });
-        if (!Written(env)) return ExitNotWritten;
-        if (!TalliesAreFinite(batch.model)) {
-            env.err << "brelix-cli: batch " << numbers[i] << " (" << Quoted(batch.name)
-                    << ") has results that are not numbers: a value of its model is too large to compute with.\n";
-            exit = ExitNotTraced;
-            continue;
-        }
-        complete.push_back(numbers[i]);
+        return results.Finish();
+    };
+    if (output) {
+        if (!WriteResultsFile(*output, env, writeAll, false)) return ExitNotWritten;
+        if (!quiet) env.err << "wrote " << *output << "\n";
+    } else {
+        const bool produced = writeAll(StandardOutput(env));
+        if (!Written(env) || !produced) return ExitNotWritten;
     }
     if (exportResults) {
         CCliMessages messages(env.err);

@@ -104,6 +104,20 @@ TEST_F(Slices, MergedSlicesAreTheUnslicedTrace) {
     }
 }
 
+// A merge writes the forms for programs as the unsliced trace does, to a file when asked.
+TEST_F(Slices, AMergeWritesEveryForm) {
+    const std::string document = Copy("luminescent_layer.brx");
+    const std::vector<std::string> parts = TraceSlices(document, 3, "8");
+    for (const char* form : {"csv", "json", "tsv"}) {
+        const CRun whole = Invoke({"trace", document, "--all", "--seed", "8", "--quiet", "--format", form});
+        const std::string output = (folder / (std::string("merged.") + form)).string();
+        const CRun merged = Merge(parts, {"--quiet", "--format", form, "--output", output});
+        ASSERT_EQ(merged.exit, ExitOk) << merged.err;
+        EXPECT_EQ(merged.out, "");
+        EXPECT_EQ(ReadFile(output), whole.out) << form;
+    }
+}
+
 // The default part file is named after the document and the slice, beside it.
 TEST_F(Slices, ThePartIsWrittenBesideTheDocumentByDefault) {
     const std::string document = Copy("planar_wafer.brx");
