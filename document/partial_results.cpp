@@ -265,23 +265,26 @@ bool MatchParts(std::vector<CNamedPart>& parts, std::string& error) {
     std::stable_sort(parts.begin(), parts.end(),
                      [](const CNamedPart& a, const CNamedPart& b) { return a.part.slice.index < b.part.slice.index; });
     const uint32_t count = first.slice.count;
-    std::vector<uint32_t> missing;
-    uint32_t next = 0;
+    // Counted, not listed: a part may claim billions of slices.
+    uint64_t missing = 0;
+    uint32_t firstMissing = 0, next = 0;
     for (size_t p = 0; p < parts.size(); ++p) {
         const uint32_t index = parts[p].part.slice.index;
         if (p > 0 && index == parts[p - 1].part.slice.index) {
             error = parts[p - 1].name + " and " + parts[p].name + " are both " + SliceName(parts[p].part) + ".";
             return false;
         }
-        for (; next < index; ++next) missing.push_back(next);
+        if (next < index && missing == 0) firstMissing = next;
+        missing += index - next;
         next = index + 1;
     }
-    for (; next < count; ++next) missing.push_back(next);
-    if (!missing.empty()) {
-        const CSlice slice{missing.front(), count};
+    if (next < count && missing == 0) firstMissing = next;
+    missing += count - next;
+    if (missing > 0) {
+        const CSlice slice{firstMissing, count};
         error = "slice " + FormatInt(slice.index + 1) + " of " + FormatInt(count) + " (by default " +
                 PartFileName(first.documentPath, slice) + ") is missing";
-        if (missing.size() > 1) error += ", and " + FormatInt(missing.size() - 1) + " more";
+        if (missing > 1) error += ", and " + FormatInt(static_cast<int64_t>(missing - 1)) + " more";
         error += ": a merge needs every slice.";
         return false;
     }
