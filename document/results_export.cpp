@@ -1,7 +1,6 @@
 #include "document/results_export.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <limits>
