@@ -319,6 +319,12 @@ int TraceSlice(CBatchList& list, const std::vector<uint32_t>& chosen, unsigned t
         env.err << "brelix-cli: cannot read " << path << " again: " << reason << "\n";
         return ExitUnreadable;
     }
+    for (const uint32_t number : chosen) {
+        if (number >= list.GetCount()) {
+            env.err << "brelix-cli: " << path << " changed while it was read; trace the slice again.\n";
+            return ExitUnreadable;
+        }
+    }
     part.document.assign(text.begin(), text.end());
     std::error_code failed;
     const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
