@@ -5,7 +5,6 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -113,10 +112,13 @@ TEST(Repeat, TheTableShowsMeansWithTheirErrorsAndTheExportTheMeans) {
 TEST(Repeat, TargetErrorStopsAtTheFirstReplicaCountThatMeetsIt) {
     const CRun target = Invoke({"trace", kWafer, "--target-se", "0.08", "--seed", "2", "--format", "tsv"});
     ASSERT_EQ(target.exit, ExitOk) << target.err;
-    std::smatch match;
-    ASSERT_TRUE(std::regex_search(target.err, match, std::regex("(\\d+) replicas of seed 2, (\\d+) source rays"))) << target.err;
-    const int replicas = std::stoi(match[1]);
-    EXPECT_EQ(std::stoll(match[2]), 1000LL * replicas);
+    // "batch 0 ("Wafer"): N replicas of seed 2, R source rays, ..."
+    const std::string marker = " replicas of seed 2, ";
+    const size_t colon = target.err.find("): "), at = target.err.find(marker);
+    ASSERT_TRUE(colon != std::string::npos && at != std::string::npos) << target.err;
+    const int replicas = std::stoi(target.err.substr(colon + 3, at - colon - 3));
+    const long long rays = std::stoll(target.err.substr(at + marker.size()));
+    EXPECT_EQ(rays, 1000LL * replicas);
     EXPECT_NE(target.err.find("within the target 0.08"), std::string::npos) << target.err;
     ASSERT_GT(replicas, 2);
     const CRun fewer = Invoke({"trace", kWafer, "--repeat", std::to_string(replicas - 1), "--seed", "2", "--format", "tsv", "--quiet"});

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,7 +65,10 @@ TEST(ResultsTableWithErrors, CellsReadValuePlusMinusErrorAndColumnTotalsAddVaria
 
     // Taking the errors out gives the table without them, byte for byte.
     const std::string plain = FormatBatchResults(batch, 0);
-    EXPECT_EQ(std::regex_replace(FormatBatchResults(batch, 0, errors), std::regex(" ± [^\t]*"), ""), plain);
+    std::string withErrors = FormatBatchResults(batch, 0, errors);
+    for (size_t at = withErrors.find(" ± "); at != std::string::npos; at = withErrors.find(" ± ", at))
+        withErrors.erase(at, withErrors.find_first_of("\t\n", at) - at);
+    EXPECT_EQ(withErrors, plain);
     EXPECT_EQ(plain.find("±"), std::string::npos);
 }
 
