@@ -114,19 +114,20 @@ bool WatchTrace(const CBatch& batch, const std::string& label, CCliEnvironment& 
     uint64_t total = 0;
     std::optional<CProgressBar> bar;
     if (progress) bar.emplace(env.err, label, TerminalColumns(STDERR_FILENO));
-    while (running()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Ctrl-C counts whenever it came, even before a short trace was first looked at.
+    for (;;) {
         if (env.interrupted && env.interrupted->load()) {
             stop();
             return true;
         }
+        if (!running()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (bar) {
             const uint64_t pending = batch.pendingRays.load();
             total = std::max(total, pending);
             bar->Show(total - pending, total);
         }
     }
-    return false;
 }
 
 // Traces one batch on the document's worker, as the desktop application does.
