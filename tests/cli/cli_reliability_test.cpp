@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cli/runner.h"
+#include "tests/cli/cli_invoke.h"
 #include "core/batch_list.h"
 #include "document/document_file.h"
 #include "tests/support/trace_helpers.h"
@@ -26,18 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace test;
-
-struct CRun {
-    int exit;
-    std::string out, err;
-};
-
-CRun Invoke(std::vector<std::string> args, const std::atomic<bool>* interrupted = nullptr) {
-    std::ostringstream out, err;
-    CCliEnvironment environment{out, err, false, interrupted};
-    const int exit = RunCli(args, environment);
-    return {exit, out.str(), err.str()};
-}
 
 struct CScratch {
     CScratch() : path(fs::temp_directory_path() / ("brelix-cli-reliability-" + std::to_string(::getpid()))) {

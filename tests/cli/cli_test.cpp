@@ -1,4 +1,5 @@
 #include "cli/runner.h"
+#include "tests/cli/cli_invoke.h"
 
 #include <gtest/gtest.h>
 
@@ -13,33 +14,7 @@ namespace brelix {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CRun {
-    int exit;
-    std::string out, err;
-};
-
-CRun Invoke(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    CCliEnvironment environment{out, err, false, nullptr};
-    const int exit = RunCli(args, environment);
-    return {exit, out.str(), err.str()};
-}
-
-std::string Example(const std::string& name) { return std::string(BRELIX_EXAMPLES) + "/" + name; }
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator)) parts.push_back(part);
-    return parts;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using namespace test;
 
 // A scratch folder removed at the end of the test.
 struct CScratch {

@@ -10,32 +10,14 @@
 #include <vector>
 
 #include "cli/runner.h"
+#include "tests/cli/cli_invoke.h"
 #include "document/results_export.h"
 
 namespace brelix {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CRun {
-    int exit;
-    std::string out, err;
-};
-
-CRun Invoke(const std::vector<std::string>& args, const std::atomic<bool>* interrupted = nullptr) {
-    std::ostringstream out, err;
-    CCliEnvironment environment{out, err, false, interrupted};
-    const int exit = RunCli(args, environment);
-    return {exit, out.str(), err.str()};
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator)) parts.push_back(part);
-    return parts;
-}
+using namespace test;
 
 // The TSV form: its header, and its rows of numbers.
 struct CTsv {

@@ -9,30 +9,13 @@
 #include <vector>
 
 #include "cli/runner.h"
+#include "tests/cli/cli_invoke.h"
 
 namespace brelix {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CRun {
-    int exit;
-    std::string out, err;
-};
-
-CRun Invoke(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CCliEnvironment environment{out, err, false, nullptr};
-    const int exit = RunCli(args, environment);
-    return {exit, out.str(), err.str()};
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+using namespace test;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
